@@ -1,0 +1,48 @@
+// The backend contract: the few things that differ between a real window and a
+// headless run. win32.cpp calls the backend; the backend feeds input back
+// through the functions at the end of this header. No SDL type appears here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // opens the window (or nothing, headless); returns 1, or 0 when it cannot
+    virtual int open_window(const char* caption, int width, int height) = 0;
+    // closes what open_window opened; safe to call when nothing is open
+    virtual void close_window() = 0;
+    // moves pending input into the queue and the key state; new_pass is true on
+    // a removing peek, when the pass counter has just moved on
+    virtual void pump(bool new_pass) = 0;
+    // the real millisecond clock
+    virtual std::uint32_t real_ticks() = 0;
+    // one poll of a busy-wait: time for the backend to keep its window alive
+    virtual void idle() = 0;
+    // shows or hides the system pointer over the window
+    virtual void set_pointer_visible(bool visible) = 0;
+    // the window's rectangle on the screen; 0 when there is none
+    virtual int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                            std::int32_t* bottom) = 0;
+};
+
+// installs the backend that the platform uses from now on (null: none)
+void set_backend(std::unique_ptr<Backend> backend);
+// the backend in use, or null
+Backend* backend();
+
+// ---- what a backend feeds in -------------------------------------------------
+
+// sets the key's down state; codes outside 0..255 are ignored
+void feed_key(int vk, bool down);
+// lifts every key
+void feed_release_all_keys();
+// adds relative pointer motion, reported at the mouse device's next read
+void feed_mouse_motion(std::int32_t dx, std::int32_t dy);
+// sets a mouse button's state, button 0..3
+void feed_mouse_button(int button, bool down);
+// asks for a WM_PAINT, as an uncovered window does
+void feed_paint_request();
+// asks the window to close (its close button), as WM_CLOSE
+void feed_close_request();

@@ -1,0 +1,11 @@
+// The headless backend: no window and no devices. Input comes from a script (or
+// nothing at all), one script pass per removing peek; time is the virtual clock.
+#pragma once
+
+#include <memory>
+
+#include "platform/backend.h"
+#include "platform/input_script.h"
+
+// a backend that plays the script; with has_script false no key is ever held
+std::unique_ptr<Backend> make_headless_backend(InputScript script, bool has_script);

@@ -1,0 +1,186 @@
+// SDL backend. Events are pumped at each peek of the message queue, never in
+// the middle of a frame, so that what a frame polls is what a recording of the
+// pass holds. The window is borderless, full screen on the desktop or a
+// window of the game's size; Alt+Enter switches between the two.
+#include "platform/sdl/sdl_backend.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "platform/win32.h"
+
+namespace {
+
+int vk_from_scancode(SDL_Scancode sc) {
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
+    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return 0x70 + (sc - SDL_SCANCODE_F1);
+    switch (sc) {
+        case SDL_SCANCODE_0: return '0';
+        case SDL_SCANCODE_RETURN: return VK_RETURN;
+        case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+        case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+        case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+        case SDL_SCANCODE_TAB: return VK_TAB;
+        case SDL_SCANCODE_SPACE: return VK_SPACE;
+        case SDL_SCANCODE_LEFT: return VK_LEFT;
+        case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+        case SDL_SCANCODE_UP: return VK_UP;
+        case SDL_SCANCODE_DOWN: return VK_DOWN;
+        case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
+        case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
+        case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
+        case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
+        case SDL_SCANCODE_LALT: return VK_LMENU;
+        case SDL_SCANCODE_RALT: return VK_RMENU;
+        default: return -1;
+    }
+}
+
+class SdlBackend final : public Backend {
+public:
+    explicit SdlBackend(SdlBackendOptions options) : options_(std::move(options)) {}
+    ~SdlBackend() override { close_window(); }
+
+    int open_window(const char* caption, int width, int height) override;
+    void close_window() override;
+    void pump(bool new_pass) override;
+    std::uint32_t real_ticks() override { return SDL_GetTicks(); }
+    void idle() override {}
+    void set_pointer_visible(bool visible) override;
+    int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                    std::int32_t* bottom) override;
+
+private:
+    void handle(const SDL_Event& e);
+    void toggle_full_screen();
+    void show_black();
+
+    SdlBackendOptions options_;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    bool video_started_ = false;
+    bool full_screen_ = false;
+};
+
+int SdlBackend::open_window(const char* caption, int width, int height) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "vantorel17: cannot open a window: %s (try --headless)\n",
+                     SDL_GetError());
+        return 0;
+    }
+    video_started_ = true;
+    full_screen_ = !options_.windowed;
+    Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
+    if (full_screen_) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    window_ = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                               height, flags);
+    if (!window_) {
+        std::fprintf(stderr, "vantorel17: cannot open a window: %s\n", SDL_GetError());
+        close_window();
+        return 0;
+    }
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) {
+        std::fprintf(stderr, "vantorel17: cannot draw into the window: %s\n", SDL_GetError());
+        close_window();
+        return 0;
+    }
+    // The picture keeps its aspect, scaled to fit, with black bars around it.
+    SDL_RenderSetLogicalSize(renderer_, width, height);
+    SDL_SetRelativeMouseMode(SDL_TRUE);
+    show_black();
+    return 1;
+}
+
+void SdlBackend::close_window() {
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+    renderer_ = nullptr;
+    window_ = nullptr;
+    if (video_started_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    video_started_ = false;
+}
+
+void SdlBackend::show_black() {
+    if (!renderer_) return;
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+}
+
+void SdlBackend::toggle_full_screen() {
+    full_screen_ = !full_screen_;
+    SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    show_black();
+}
+
+void SdlBackend::handle(const SDL_Event& e) {
+    bool from_devices = !options_.has_script;
+    switch (e.type) {
+        case SDL_QUIT:
+            feed_close_request();
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) feed_close_request();
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) feed_paint_request();
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            bool down = e.type == SDL_KEYDOWN;
+            bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+            if (down && alt && e.key.keysym.scancode == SDL_SCANCODE_RETURN) {
+                if (!e.key.repeat) toggle_full_screen();
+                break;  // Alt+Enter belongs to the window, not to the game
+            }
+            if (from_devices) feed_key(vk_from_scancode(e.key.keysym.scancode), down);
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            if (from_devices) feed_mouse_motion(e.motion.xrel, e.motion.yrel);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            int button = e.button.button == SDL_BUTTON_LEFT    ? 0
+                         : e.button.button == SDL_BUTTON_RIGHT ? 1
+                         : e.button.button == SDL_BUTTON_MIDDLE ? 2
+                                                                : 3;
+            if (from_devices) feed_mouse_button(button, e.type == SDL_MOUSEBUTTONDOWN);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void SdlBackend::pump(bool new_pass) {
+    if (!video_started_) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) handle(e);
+    if (new_pass && options_.has_script) feed_script_pass(options_.script, pass_count() - 1);
+}
+
+void SdlBackend::set_pointer_visible(bool visible) {
+    if (video_started_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+int SdlBackend::window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                            std::int32_t* bottom) {
+    if (!window_) return 0;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
+    SDL_GetWindowSize(window_, &w, &h);
+    *left = x;
+    *top = y;
+    *right = x + w;
+    *bottom = y + h;
+    return 1;
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> make_sdl_backend(SdlBackendOptions options) {
+    return std::make_unique<SdlBackend>(std::move(options));
+}

@@ -1,0 +1,43 @@
+// Command line parsing with CLI11.
+#include "shell/options.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+#ifndef V17_VERSION
+#define V17_VERSION "0"
+#endif
+
+int parse_options(int argc, char** argv, Options* o) {
+    CLI::App app{"Vantorel 17: a side-view platform game.", "vantorel17"};
+    app.set_version_flag("--version", "vantorel17 " V17_VERSION);
+    app.add_flag("--window", o->windowed, "a 1280x1024 window instead of full screen");
+    app.add_flag("--headless", o->headless,
+                 "no window or audio device: virtual clock, needs --input or --frames");
+    app.add_option("--input", o->input, "play an input script instead of the keyboard and mouse");
+    app.add_option("--record", o->record, "write the keyboard and mouse of this run as a script");
+    app.add_option("--trace", o->trace, "write one JSON line per frame");
+    app.add_option("--frames", o->frames, "end the program after N frames, as Escape would")
+        ->check(CLI::PositiveNumber);
+    app.add_option("--assets", o->assets, "the working directory to read the asset files from");
+    app.add_option("--start-tick", o->start_tick,
+                   "headless: the virtual tick counter's first value (default 0)");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        std::fputs(app.help().c_str(), stdout);
+        return 0;
+    } catch (const CLI::CallForVersion& e) {
+        std::printf("%s\n", e.what());
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "vantorel17: %s\n\n%s", e.what(), app.help().c_str());
+        return 2;
+    }
+    if (o->headless && o->input.empty() && o->frames == 0) {
+        std::fprintf(stderr, "vantorel17: --headless needs --input or --frames\n\n%s",
+                     app.help().c_str());
+        return 2;
+    }
+    return -1;
+}
