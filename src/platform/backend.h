@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+// Fills frames stereo frames (2 floats each) of audio; called by the output.
+using AudioPull = void (*)(float* stereo, int frames, void* user);
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -25,6 +28,18 @@ public:
     // the window's rectangle on the screen; 0 when there is none
     virtual int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
                             std::int32_t* bottom) = 0;
+
+    // shows one 8-bit frame through its palette (256 entries of r, g, b bytes);
+    // the pixels are width x height, rows pitch bytes apart
+    virtual void present(const std::uint8_t* pixels, int pitch, int width, int height,
+                         const std::uint8_t* palette_rgb) = 0;
+
+    // starts audio output that pulls 32-bit float stereo frames from pull; the
+    // output rate goes to *rate; 1, or 0 when there is none (the caller goes on
+    // silent)
+    virtual int open_audio(AudioPull pull, void* user, int* rate) = 0;
+    // stops pulling; safe to call when nothing is open
+    virtual void close_audio() = 0;
 };
 
 // installs the backend that the platform uses from now on (null: none)

@@ -24,6 +24,10 @@ public:
     int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
         return 0;
     }
+    // TEMPORARY: frames are not written and audio is not pulled yet.
+    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
+    int open_audio(AudioPull, void*, int*) override { return 0; }
+    void close_audio() override {}
 
 private:
     InputScript script_;

@@ -51,6 +51,10 @@ public:
     void set_pointer_visible(bool visible) override;
     int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
                     std::int32_t* bottom) override;
+    // TEMPORARY: frames are not shown and audio is not opened yet.
+    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
+    int open_audio(AudioPull, void*, int*) override { return 0; }
+    void close_audio() override {}
 
 private:
     void handle(const SDL_Event& e);
