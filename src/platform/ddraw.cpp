@@ -599,5 +599,8 @@ HRESULT DirectDraw::wait_for_vertical_blank(std::uint32_t flags, void*) {
 // ---- presentation ----------------------------------------------------------------------
 
 void present_if_changed() {
-    if (frame_changed && present_due()) present_now();
+    // Memory of a locked primary may change under the lock, as on the real
+    // display, so it is shown whenever a refresh is due.
+    bool changing = frame_changed || (shown && shown->locked());
+    if (changing && present_due()) present_now();
 }

@@ -293,5 +293,6 @@ HRESULT direct_draw_create_ex(const void* guid, DirectDraw** out, int iid, void*
 // ---- presentation (called by the window system) ----------------------------------
 
 // shows the front surface through the backend when it or its palette changed
-// since it was last shown, at most once per display refresh on the real clock
+// since it was last shown, or while it is locked (its memory may be changing),
+// at most once per display refresh on the real clock
 void present_if_changed();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "gfx/display.h"
 #include "gfx/palette.h"
 #include "platform/backend.h"
 #include "platform/win32.h"
@@ -18,6 +19,7 @@ namespace {
 class WatchBackend final : public Backend {
    public:
     std::function<void()> on_idle;
+    std::function<void(const std::uint8_t*, int, int, int)> on_present;
     int open_window(const char*, int, int) override { return 1; }
     void close_window() override {}
     void pump(bool) override {}
@@ -29,7 +31,10 @@ class WatchBackend final : public Backend {
     int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
         return 0;
     }
-    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
+    void present(const std::uint8_t* pixels, int pitch, int width, int height,
+                 const std::uint8_t*) override {
+        if (on_present) on_present(pixels, pitch, width, height);
+    }
     int open_audio(AudioPull, void*, int*) override { return 0; }
     void close_audio() override {}
 };
@@ -271,4 +276,29 @@ TEST_F(Transitions, OtherDepthsWaitWithoutDrawingAndBadArgumentsDoNothing) {
     EXPECT_EQ(64 * 48, c.count_drawn());
     EXPECT_EQ(100, palette_entries[3].peRed);
     EXPECT_TRUE(c.untouched_outside(0, 0, 63, 47));
+}
+
+TEST_F(Transitions, AWipeOnTheLockedFrontSurfaceShowsEveryStep) {
+    WNDCLASSEX wc{};
+    wc.lpfnWndProc = def_window_proc;
+    wc.lpszClassName = "WIPECLASS";
+    ASSERT_NE(0, register_class_ex(&wc));
+    ASSERT_NE(nullptr, create_window_ex(0, "WIPECLASS", "wipe", WS_POPUP, 0, 0, 64, 48, nullptr,
+                                        nullptr, nullptr, nullptr));
+    ASSERT_EQ(1, display_init(64, 48, 8, 0));
+    fill_surface(front_surface, 5, nullptr);
+    std::vector<int> black_columns;  // of each picture shown
+    watch_->on_present = [&](const std::uint8_t* p, int pitch, int width, int) {
+        int black = 0;
+        for (int x = 0; x < width; ++x) black += p[static_cast<long>(pitch) * 20 + x] == 0;
+        if (black_columns.empty() || black != black_columns.back()) black_columns.push_back(black);
+    };
+    ASSERT_NE(nullptr, lock_front());
+    screen_transition(CLOSE_COLUMNS, front_pixels, front_pitch);
+    unlock_front();
+    display_shutdown();
+    // The screen showed every step of four columns while the lock lasted (the
+    // last step draws after its wait, so it shows at the next refresh).
+    ASSERT_EQ(16u, black_columns.size());
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(4 * k, black_columns[k]);
 }
