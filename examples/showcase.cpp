@@ -85,6 +85,7 @@ ShotsBackend* shots = nullptr;  // the headless backend, when pictures were aske
 
 void scene(const std::string& name) {
     std::printf("%s\n", name.c_str());
+    std::fflush(stdout);
     if (shots) shots->set_scene(name);
 }
 
