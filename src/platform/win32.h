@@ -117,6 +117,8 @@ HWND create_window_ex(std::uint32_t ex_style, const char* class_name, const char
                       void* menu, HINSTANCE instance, void* param);
 // the window's rectangle on the screen (right and bottom exclusive); 0 for no window
 int get_window_rect(HWND hwnd, RECT* rect);
+// the active window: the one window once it is created, else null
+HWND get_active_window();
 // stock handles: opaque non-null values that need no release
 HICON load_icon(HINSTANCE instance, const char* name);
 HCURSOR load_cursor(HINSTANCE instance, const char* name);
