@@ -10,7 +10,7 @@
 using AudioPull = void (*)(float* stereo, int frames, void* user);
 
 class Backend {
-   public:
+public:
     virtual ~Backend() = default;
     // opens the window (or nothing, headless); returns 1, or 0 when it cannot
     virtual int open_window(const char* caption, int width, int height) = 0;

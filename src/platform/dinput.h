@@ -7,8 +7,8 @@
 #include "platform/win32.h"
 
 struct DIMOUSESTATE {
-    std::int32_t lX, lY, lZ;     // motion since the previous read
-    std::uint8_t rgbButtons[4];  // 0x80 while the button is down
+    std::int32_t lX, lY, lZ;       // motion since the previous read
+    std::uint8_t rgbButtons[4];    // 0x80 while the button is down
 };
 
 constexpr std::uint32_t DIRECTINPUT_VERSION = 0x0800;
@@ -26,7 +26,7 @@ struct DataFormat {
 extern const DataFormat c_dfDIMouse;  // the published mouse format: 16-byte DIMOUSESTATE
 
 class MouseDevice {
-   public:
+public:
     // records the window and the sharing flags; DI_OK, or invalid for no flags
     std::int32_t set_cooperative_level(HWND hwnd, std::uint32_t flags);
     // only the mouse format is known; DI_OK, or invalid for null or another size
@@ -38,13 +38,13 @@ class MouseDevice {
     // previous read and the buttons now; not acquired or a bad size: an error
     std::int32_t get_device_state(std::uint32_t size, void* state);
 
-   private:
+private:
     bool acquired_ = false;
     bool format_set_ = false;
 };
 
 class DirectInput {
-   public:
+public:
     // the system mouse, or null for any other device name
     std::int32_t create_device(int device, MouseDevice** out);
 };

@@ -79,7 +79,7 @@ class DirectSound;
 // One static buffer of 8-bit mono samples. Copies made by duplication share the
 // samples and have their own position, state and controls.
 class DirectSoundBuffer {
-   public:
+public:
     // hands out the bytes from offset (or from the write cursor, or the whole
     // buffer, by flags) as up to two pieces, the second from the buffer's start
     // when the range wraps; DS_OK, or invalid for a range longer than the buffer
@@ -114,7 +114,7 @@ class DirectSoundBuffer {
     // frees the buffer; its samples go with the last buffer that shares them; 0
     std::uint32_t release();
 
-   private:
+private:
     friend class DirectSound;
     DirectSoundBuffer(DirectSound* device, std::uint32_t flags,
                       std::shared_ptr<std::vector<std::uint8_t>> samples);
@@ -138,7 +138,7 @@ class DirectSoundBuffer {
 
 // The sound device: it makes the buffers and mixes those that play.
 class DirectSound final : public MixerInput {
-   public:
+public:
     // records the cooperation with the window; DS_OK, or invalid for a level
     // outside DSSCL_NORMAL .. DSSCL_WRITEPRIMARY
     HRESULT set_cooperative_level(HWND hwnd, std::uint32_t level);
@@ -153,7 +153,7 @@ class DirectSound final : public MixerInput {
 
     void mix_into(float* out, int frames, int rate) override;
 
-   private:
+private:
     friend HRESULT direct_sound_create(const void*, DirectSound**, void*);
     friend class DirectSoundBuffer;
     DirectSound() = default;

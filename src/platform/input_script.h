@@ -10,10 +10,10 @@
 #include <vector>
 
 struct ScriptLine {
-    std::uint32_t count = 0;         // passes this line covers, at least 1
-    std::vector<std::uint8_t> keys;  // virtual key codes held, ascending, no repeats
-    std::int32_t dx = 0, dy = 0;     // mouse motion added on each pass
-    int button = 0;                  // 1 while the left button is held
+    std::uint32_t count = 0;          // passes this line covers, at least 1
+    std::vector<std::uint8_t> keys;   // virtual key codes held, ascending, no repeats
+    std::int32_t dx = 0, dy = 0;      // mouse motion added on each pass
+    int button = 0;                   // 1 while the left button is held
 };
 
 struct InputScript {
@@ -43,7 +43,7 @@ std::string format_script_line(const ScriptLine& line);
 
 // Writes passes as a script, merging runs of identical passes into one line.
 class ScriptRecorder {
-   public:
+public:
     ~ScriptRecorder();
     // creates the file and writes a header comment; 1, or 0 when it cannot
     int open(const char* path);
@@ -53,7 +53,7 @@ class ScriptRecorder {
     void close();
     bool is_open() const { return file_ != nullptr; }
 
-   private:
+private:
     void flush_pending();
     std::FILE* file_ = nullptr;
     ScriptLine pending_;

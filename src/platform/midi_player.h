@@ -33,7 +33,7 @@ struct MidiSegmentState {
 
 // One loaded standard MIDI file.
 class MidiSegment {
-   public:
+public:
     // what the file holds: format, tracks, division, time of the last event
     const MidiFileInfo& info() const { return info_; }
     // the file's bytes as read
@@ -41,7 +41,7 @@ class MidiSegment {
     // stops the segment if it plays and frees it; 0
     std::uint32_t release();
 
-   private:
+private:
     friend class MidiLoader;
     friend class MidiPlayer;
     MidiSegment(std::vector<std::uint8_t> bytes, const MidiFileInfo& info)
@@ -55,7 +55,7 @@ class MidiSegment {
 
 // Reads MIDI files from one directory.
 class MidiLoader {
-   public:
+public:
     // file names are taken relative to dir from now on; S_OK, or E_INVALIDARG for null
     HRESULT set_search_directory(const char* dir);
     // reads the named file whole (at most 16 MiB) and checks it as a standard
@@ -65,7 +65,7 @@ class MidiLoader {
     // frees the loader (the segments it made live on); 0
     std::uint32_t release();
 
-   private:
+private:
     friend HRESULT midi_loader_create(MidiLoader**);
     MidiLoader() = default;
     std::string directory_;
@@ -77,7 +77,7 @@ struct _fluid_player_t;
 
 // Plays one segment at a time.
 class MidiPlayer final : public MixerInput {
-   public:
+public:
     // starts segment from its beginning, stopping whatever played; S_OK, or
     // E_POINTER for null
     HRESULT play_segment(MidiSegment* segment, MidiSegmentState** state);
@@ -94,7 +94,7 @@ class MidiPlayer final : public MixerInput {
 
     void mix_into(float* out, int frames, int rate) override;
 
-   private:
+private:
     friend HRESULT midi_player_create(MidiPlayer**);
     friend class MidiSegment;
     MidiPlayer() = default;

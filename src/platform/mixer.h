@@ -8,7 +8,7 @@
 
 // Something that sounds: it adds its frames into the mixer's output.
 class MixerInput {
-   public:
+public:
     virtual ~MixerInput() = default;
     // adds frames stereo frames (left, right interleaved) at rate Hz into out;
     // called with the mixer lock held

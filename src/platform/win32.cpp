@@ -77,17 +77,13 @@ void set_backend(std::unique_ptr<Backend> b) {
     current_backend = std::move(b);
 }
 
-Backend* backend() {
-    return current_backend.get();
-}
+Backend* backend() { return current_backend.get(); }
 
 void feed_key(int vk, bool down) {
     if (vk >= 0 && vk < 256) keys[vk] = down ? 1 : 0;
 }
 
-void feed_release_all_keys() {
-    std::memset(keys, 0, sizeof keys);
-}
+void feed_release_all_keys() { std::memset(keys, 0, sizeof keys); }
 
 // ---- window class and window --------------------------------------------------
 
@@ -128,19 +124,11 @@ int get_window_rect(HWND hwnd, RECT* rect) {
     return 1;
 }
 
-HWND get_active_window() {
-    return the_window;
-}
+HWND get_active_window() { return the_window; }
 
-HICON load_icon(HINSTANCE, const char*) {
-    return &stock_object_token;
-}
-HCURSOR load_cursor(HINSTANCE, const char*) {
-    return &stock_object_token;
-}
-HBRUSH get_stock_object(int) {
-    return &stock_object_token;
-}
+HICON load_icon(HINSTANCE, const char*) { return &stock_object_token; }
+HCURSOR load_cursor(HINSTANCE, const char*) { return &stock_object_token; }
+HBRUSH get_stock_object(int) { return &stock_object_token; }
 
 // ---- messages -----------------------------------------------------------------
 
@@ -167,9 +155,7 @@ int peek_message(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT remove) {
     return 0;
 }
 
-int translate_message(const MSG*) {
-    return 0;
-}
+int translate_message(const MSG*) { return 0; }
 
 LRESULT dispatch_message(const MSG* msg) {
     if (!msg || !msg->hwnd || msg->hwnd != the_window || !the_window->proc) return 0;
@@ -191,8 +177,8 @@ int post_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 void post_quit_message(int exit_code) {
     // WM_QUIT takes its place behind everything posted before it; it is never
     // refused, so a full queue cannot keep the program from ending.
-    queue.push_back(
-        MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0, get_tick_count(), {0, 0}});
+    queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0, get_tick_count(),
+                        {0, 0}});
 }
 
 HDC begin_paint(HWND hwnd, PAINTSTRUCT* paint) {
@@ -202,9 +188,7 @@ HDC begin_paint(HWND hwnd, PAINTSTRUCT* paint) {
     return &stock_object_token;
 }
 
-int end_paint(HWND hwnd, const PAINTSTRUCT*) {
-    return hwnd && hwnd == the_window ? 1 : 0;
-}
+int end_paint(HWND hwnd, const PAINTSTRUCT*) { return hwnd && hwnd == the_window ? 1 : 0; }
 
 // ---- keys, pointer, time ------------------------------------------------------
 
@@ -242,21 +226,13 @@ void use_virtual_clock(std::uint32_t start_tick) {
     virtual_ticks = start_tick;
 }
 
-void set_frame_limit(std::uint64_t frames) {
-    frame_limit = frames;
-}
+void set_frame_limit(std::uint64_t frames) { frame_limit = frames; }
 
-std::uint64_t pass_count() {
-    return passes;
-}
+std::uint64_t pass_count() { return passes; }
 
-int record_input(const char* path) {
-    return recorder.open(path);
-}
+int record_input(const char* path) { return recorder.open(path); }
 
-void stop_recording() {
-    recorder.close();
-}
+void stop_recording() { recorder.close(); }
 
 void reset_window_system() {
     recorder.close();

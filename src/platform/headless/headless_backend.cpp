@@ -15,7 +15,7 @@ namespace {
 constexpr int kPullFrames = 1024;  // frames pulled at a time
 
 class HeadlessBackend final : public Backend {
-   public:
+public:
     HeadlessBackend(InputScript script, bool has_script, const std::string& audio_out)
         : script_(std::move(script)), has_script_(has_script) {
         if (!audio_out.empty() && !wav_.open(audio_out.c_str(), HEADLESS_AUDIO_RATE))
@@ -56,7 +56,7 @@ class HeadlessBackend final : public Backend {
         wav_.finish();
     }
 
-   private:
+private:
     // Renders the frames due for the time since the last pass. Counting whole
     // milliseconds since the output opened and frames done keeps the fractions
     // of a frame (44.1 per ms) from being lost or piling up.

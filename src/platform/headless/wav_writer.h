@@ -7,7 +7,7 @@
 #include <cstdio>
 
 class WavWriter {
-   public:
+public:
     WavWriter() = default;
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
@@ -25,7 +25,7 @@ class WavWriter {
     void close();
     bool is_open() const { return file_ != nullptr; }
 
-   private:
+private:
     std::FILE* file_ = nullptr;
     std::uint32_t data_bytes_ = 0;
 };

@@ -4,7 +4,7 @@
 // window of the game's size; Alt+Enter switches between the two. Audio goes to
 // one output device whose thread pulls the mixer; where none can be opened, a
 // thread of our own pulls it in real time and drops it, so that everything
-// times the same and plays silent.
+// keeps the same time and plays silent.
 #include "platform/sdl/sdl_backend.h"
 
 #include <SDL.h>
@@ -25,47 +25,29 @@ int vk_from_scancode(SDL_Scancode sc) {
     if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
     if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return 0x70 + (sc - SDL_SCANCODE_F1);
     switch (sc) {
-        case SDL_SCANCODE_0:
-            return '0';
-        case SDL_SCANCODE_RETURN:
-            return VK_RETURN;
-        case SDL_SCANCODE_KP_ENTER:
-            return VK_RETURN;
-        case SDL_SCANCODE_ESCAPE:
-            return VK_ESCAPE;
-        case SDL_SCANCODE_BACKSPACE:
-            return VK_BACK;
-        case SDL_SCANCODE_TAB:
-            return VK_TAB;
-        case SDL_SCANCODE_SPACE:
-            return VK_SPACE;
-        case SDL_SCANCODE_LEFT:
-            return VK_LEFT;
-        case SDL_SCANCODE_RIGHT:
-            return VK_RIGHT;
-        case SDL_SCANCODE_UP:
-            return VK_UP;
-        case SDL_SCANCODE_DOWN:
-            return VK_DOWN;
-        case SDL_SCANCODE_LSHIFT:
-            return VK_LSHIFT;
-        case SDL_SCANCODE_RSHIFT:
-            return VK_RSHIFT;
-        case SDL_SCANCODE_LCTRL:
-            return VK_LCONTROL;
-        case SDL_SCANCODE_RCTRL:
-            return VK_RCONTROL;
-        case SDL_SCANCODE_LALT:
-            return VK_LMENU;
-        case SDL_SCANCODE_RALT:
-            return VK_RMENU;
-        default:
-            return -1;
+        case SDL_SCANCODE_0: return '0';
+        case SDL_SCANCODE_RETURN: return VK_RETURN;
+        case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+        case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+        case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+        case SDL_SCANCODE_TAB: return VK_TAB;
+        case SDL_SCANCODE_SPACE: return VK_SPACE;
+        case SDL_SCANCODE_LEFT: return VK_LEFT;
+        case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+        case SDL_SCANCODE_UP: return VK_UP;
+        case SDL_SCANCODE_DOWN: return VK_DOWN;
+        case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
+        case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
+        case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
+        case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
+        case SDL_SCANCODE_LALT: return VK_LMENU;
+        case SDL_SCANCODE_RALT: return VK_RMENU;
+        default: return -1;
     }
 }
 
 class SdlBackend final : public Backend {
-   public:
+public:
     explicit SdlBackend(SdlBackendOptions options) : options_(std::move(options)) {}
     ~SdlBackend() override {
         close_audio();
@@ -85,7 +67,7 @@ class SdlBackend final : public Backend {
     int open_audio(AudioPull pull, void* user, int* rate) override;
     void close_audio() override;
 
-   private:
+private:
     void handle(const SDL_Event& e);
     void toggle_full_screen();
     void show_black();
@@ -273,8 +255,8 @@ void SdlBackend::handle(const SDL_Event& e) {
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            int button = e.button.button == SDL_BUTTON_LEFT     ? 0
-                         : e.button.button == SDL_BUTTON_RIGHT  ? 1
+            int button = e.button.button == SDL_BUTTON_LEFT    ? 0
+                         : e.button.button == SDL_BUTTON_RIGHT ? 1
                          : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                                 : 3;
             if (from_devices) feed_mouse_button(button, e.type == SDL_MOUSEBUTTONDOWN);
