@@ -4,7 +4,8 @@
 // like a level's (drums, bass, strings, lead at 140 bpm), or the file named by
 // V17_BENCH_MIDI; it restarts when it ends, as the levels restart theirs.
 //
-//   build/release/bench/mixer_bench --benchmark_filter=Music
+//   cmake --build --preset default --target mixer_bench
+//   build/default/bench/mixer_bench
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -67,7 +68,6 @@ std::string level_like_piece() {
 struct Scene {
     Scene(bool music, int sounds) {
         set_backend(nullptr);
-        char dir[] = "/tmp/v17benchXXXXXX";
         if (!mkdtemp(dir) || chdir(dir) != 0) std::abort();
         const char* chosen = std::getenv("V17_BENCH_MIDI");
         std::string piece = level_like_piece();
@@ -93,7 +93,11 @@ struct Scene {
     ~Scene() {
         music_shutdown();
         sound_shutdown();
+        std::remove("piece.mid");
+        std::remove("effect.wav");
+        if (chdir("/tmp") == 0) rmdir(dir);
     }
+    char dir[20] = "/tmp/v17benchXXXXXX";
     int music_id;
 };
 
