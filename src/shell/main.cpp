@@ -15,6 +15,16 @@
 #include "shell/trace.h"
 #include "shell/winmain.h"
 
+namespace {
+
+bool can_create(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f) std::fclose(f);
+    return f != nullptr;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     Options options;
     if (int code = parse_options(argc, argv, &options); code >= 0) return code;
@@ -35,9 +45,16 @@ int main(int argc, char** argv) {
     }
 
     if (options.headless) {
+        if (!options.audio_out.empty() && !can_create(options.audio_out)) {
+            std::fprintf(stderr, "vantorel17: cannot write %s\n", options.audio_out.c_str());
+            return 2;
+        }
         use_virtual_clock(options.start_tick);
-        set_backend(make_headless_backend(std::move(script), has_script, options.shots,
-                                          options.shot_every));
+        HeadlessOutputs outputs;
+        outputs.shots_dir = options.shots;
+        outputs.shot_every = options.shot_every;
+        outputs.audio_out = options.audio_out;
+        set_backend(make_headless_backend(std::move(script), has_script, outputs));
     } else {
         SdlBackendOptions sdl;
         sdl.windowed = options.windowed;
