@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -37,6 +38,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vantorel17: %s: %s\n", options.input.c_str(), error.c_str());
             return 2;
         }
+    }
+    // Files named on the command line are where the caller meant them, not in
+    // the asset folder the game works in.
+    for (std::string* path : {&options.record, &options.trace, &options.shots, &options.audio_out}) {
+        if (!path->empty()) *path = std::filesystem::absolute(*path).string();
     }
     if (!options.assets.empty() && chdir(options.assets.c_str()) != 0) {
         std::fprintf(stderr, "vantorel17: --assets %s: %s\n", options.assets.c_str(),
