@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -34,8 +35,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // A timedemo runs on the virtual clock, so that the game behaves as it does
+    // paced while the waits return at once.
+    if (options.headless || options.timedemo) use_virtual_clock(options.start_tick);
     if (options.headless) {
-        use_virtual_clock(options.start_tick);
         set_backend(make_headless_backend(std::move(script), has_script));
     } else {
         SdlBackendOptions sdl;
@@ -56,8 +59,16 @@ int main(int argc, char** argv) {
     }
 
     static char command_line[] = "";
+    auto started = std::chrono::steady_clock::now();
     int code = WinMain(nullptr, nullptr, command_line, 1);
     bool opened = main_window_handle != nullptr;
+    if (options.timedemo && opened) {
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        unsigned long long frames = pass_count() > 0 ? pass_count() - 1 : 0;
+        std::printf("timedemo: %llu frames in %.3f s: %.1f frames per second\n", frames, seconds,
+                    seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+    }
 
     stop_recording();
     close_trace();

@@ -22,6 +22,8 @@ int parse_options(int argc, char** argv, Options* o) {
     app.add_option("--assets", o->assets, "the working directory to read the asset files from");
     app.add_option("--start-tick", o->start_tick,
                    "headless: the virtual tick counter's first value (default 0)");
+    app.add_flag("--timedemo", o->timedemo,
+                 "with --input: run unpaced and print frames per second at the end");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -37,6 +39,10 @@ int parse_options(int argc, char** argv, Options* o) {
     if (o->headless && o->input.empty() && o->frames == 0) {
         std::fprintf(stderr, "vantorel17: --headless needs --input or --frames\n\n%s",
                      app.help().c_str());
+        return 2;
+    }
+    if (o->timedemo && o->input.empty()) {
+        std::fprintf(stderr, "vantorel17: --timedemo needs --input\n\n%s", app.help().c_str());
         return 2;
     }
     return -1;

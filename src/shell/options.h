@@ -14,6 +14,7 @@ struct Options {
     std::uint64_t frames = 0;    // --frames: end after this many frames; 0 = no limit
     std::string assets;          // --assets: the working directory of the asset files
     std::uint32_t start_tick = 0;  // --start-tick: the virtual clock's first value
+    bool timedemo = false;       // --timedemo: unpaced on the virtual clock; prints fps
 };
 
 // Parses argv. Returns -1 when the program should go on; otherwise the exit code
