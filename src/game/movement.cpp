@@ -181,17 +181,17 @@ void ground_settle() {
 }
 
 void draw_hud() {
-    COLORREF colour = RGB(255, 255, 255);
+    COLORREF colour = rgb_color(255, 255, 255);
     if (power >= 25.0f)
-        colour = RGB(255, 0, 0);
+        colour = rgb_color(255, 0, 0);
     else if (power >= 16.0f)
-        colour = RGB(205, 140, 0);
+        colour = rgb_color(205, 140, 0);
     else if (power >= 8.0f)
-        colour = RGB(255, 255, 0);
+        colour = rgb_color(255, 255, 0);
     std::snprintf(hud_text, sizeof hud_text, "power=%d", static_cast<int>(power * 4.0));
     draw_text_rgb(hud_text, 8, 8, colour, back_surface);
     std::snprintf(hud_text, sizeof hud_text, "Deaths=%d", deaths);
-    draw_text_rgb(hud_text, 1100, 8, RGB(255, 255, 255), back_surface);
+    draw_text_rgb(hud_text, 1100, 8, rgb_color(255, 255, 255), back_surface);
 }
 
 void screen_edges(int level) {
