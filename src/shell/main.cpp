@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <cstdio>
 #include <cstring>
@@ -50,12 +51,14 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // A timedemo runs on the virtual clock, so that the game behaves as it does
+    // paced while the waits return at once.
+    if (options.headless || options.timedemo) use_virtual_clock(options.start_tick);
     if (options.headless) {
         if (!options.audio_out.empty() && !can_create(options.audio_out)) {
             std::fprintf(stderr, "vantorel17: cannot write %s\n", options.audio_out.c_str());
             return 2;
         }
-        use_virtual_clock(options.start_tick);
         HeadlessOutputs outputs;
         outputs.shots_dir = options.shots;
         outputs.shot_every = options.shot_every;
@@ -80,8 +83,16 @@ int main(int argc, char** argv) {
     }
 
     static char command_line[] = "";
+    auto started = std::chrono::steady_clock::now();
     int code = WinMain(nullptr, nullptr, command_line, 1);
     bool opened = main_window_handle != nullptr;
+    if (options.timedemo && opened) {
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        unsigned long long frames = pass_count() > 0 ? pass_count() - 1 : 0;
+        std::printf("timedemo: %llu frames in %.3f s: %.1f frames per second\n", frames, seconds,
+                    seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+    }
 
     stop_recording();
     close_trace();

@@ -28,6 +28,8 @@ int parse_options(int argc, char** argv, Options* o) {
         ->check(CLI::PositiveNumber);
     app.add_option("--audio-out", o->audio_out, "headless: write the mixed audio as a WAV file")
         ->needs(headless);
+    app.add_flag("--timedemo", o->timedemo,
+                 "with --input: run unpaced and print frames per second at the end");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -43,6 +45,10 @@ int parse_options(int argc, char** argv, Options* o) {
     if (o->headless && o->input.empty() && o->frames == 0) {
         std::fprintf(stderr, "vantorel17: --headless needs --input or --frames\n\n%s",
                      app.help().c_str());
+        return 2;
+    }
+    if (o->timedemo && o->input.empty()) {
+        std::fprintf(stderr, "vantorel17: --timedemo needs --input\n\n%s", app.help().c_str());
         return 2;
     }
     return -1;
