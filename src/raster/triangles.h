@@ -1,0 +1,42 @@
+// Filled triangles on locked surface memory, with float or 16.16 fixed-point edge
+// stepping, in 8 and 16 bits per pixel; a general triangle is split at its middle
+// vertex into a flat-bottom and a flat-top half. Owns no globals; reads the clip
+// rectangle and screen size of gfx/display.h and never draws outside either.
+#pragma once
+
+#include <cstdint>
+
+// ---- triangles ---------------------------------------------------------------
+// Each draws into memory of the given pitch in bytes, clipped to the clip
+// rectangle; each returns 1, or 0 (nothing drawn) for null memory or a pitch too
+// small for one pixel. Degenerate and wholly clipped triangles draw nothing.
+
+// filled triangle with float edges, vertices in any order
+int draw_triangle8(int x1, int y1, int x2, int y2, int x3, int y3, std::uint8_t color,
+                   std::uint8_t* pixels, int pitch);
+// the same in 16 bits
+int draw_triangle16(int x1, int y1, int x2, int y2, int x3, int y3, std::uint16_t color,
+                    std::uint16_t* pixels, int pitch);
+// the same as draw_triangle8 with 16.16 fixed-point edges (no float per row)
+int draw_triangle_fixed8(int x1, int y1, int x2, int y2, int x3, int y3, std::uint8_t color,
+                         std::uint8_t* pixels, int pitch);
+
+// flat-top triangle: (x1, y1) and (x2, y2) the top edge (y2 taken as y1), (x3, y3)
+// the apex below; draws nothing unless y3 > y1
+int draw_top_triangle8(int x1, int y1, int x2, int y2, int x3, int y3, std::uint8_t color,
+                       std::uint8_t* pixels, int pitch);
+int draw_top_triangle16(int x1, int y1, int x2, int y2, int x3, int y3, std::uint16_t color,
+                        std::uint16_t* pixels, int pitch);
+// fixed-point form; also nothing when y2 = y3
+int draw_top_triangle_fixed8(int x1, int y1, int x2, int y2, int x3, int y3, std::uint8_t color,
+                             std::uint8_t* pixels, int pitch);
+
+// flat-bottom triangle: (x1, y1) the apex on top, (x2, y2) and (x3, y3) the bottom
+// edge (y2 taken as y3); draws nothing unless y3 > y1
+int draw_bottom_triangle8(int x1, int y1, int x2, int y2, int x3, int y3, std::uint8_t color,
+                          std::uint8_t* pixels, int pitch);
+int draw_bottom_triangle16(int x1, int y1, int x2, int y2, int x3, int y3, std::uint16_t color,
+                           std::uint16_t* pixels, int pitch);
+// fixed-point form; also nothing when y1 = y2
+int draw_bottom_triangle_fixed8(int x1, int y1, int x2, int y2, int x3, int y3, std::uint8_t color,
+                                std::uint8_t* pixels, int pitch);
