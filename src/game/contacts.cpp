@@ -32,13 +32,7 @@ void step_back() {
 
 int bob_overlap_sized(const Bob* a, const Bob* b, int wa, int ha, int wb, int hb) {
     if (!a || !b) return 0;
-    int hwa = (wa >> 1) - (wa >> 3), hha = (ha >> 1) - (ha >> 3);
-    int hwb = (wb >> 1) - (wb >> 3), hhb = (hb >> 1) - (hb >> 3);
-    int ax = static_cast<int>(a->x + static_cast<float>(wa >> 1));
-    int ay = static_cast<int>(a->y + static_cast<float>(ha >> 1));
-    int bx = static_cast<int>(b->x + static_cast<float>(wb >> 1));
-    int by = static_cast<int>(b->y + static_cast<float>(hb >> 1));
-    return std::abs(bx - ax) < hwa + hwb && std::abs(by - ay) < hha + hhb ? 1 : 0;
+    return bob_overlap_at(a->x, a->y, wa, ha, b->x, b->y, wb, hb);
 }
 
 void platform_contact(const Bob& plat, bool for_riding) {

@@ -44,13 +44,13 @@ TEST_F(Contacts, PlatformLandingNeedsToBeMoreThanFiftyAbove) {
 TEST_F(Contacts, StandingStillOnAPlatformKeepsItsHeight) {
     platform.x = 400;
     platform.y = 604;
-    place_player(420, 540);
+    place_player(420, 550);  // feet (row 62) 8 rows into the platform picture
     for (int i = 0; i < 5; ++i) {
         apply_gravity();
         platform_contact(platform, false);
         integrate();
     }
-    EXPECT_EQ(540.0f, player.y);
+    EXPECT_EQ(550.0f, player.y);
 }
 
 TEST_F(Contacts, SpikesKillWithinThirtyEightAndNotAtThirtyNine) {
@@ -85,11 +85,12 @@ TEST_F(Contacts, TrapdoorHoldsTwoSecondsOpensFiveAndComesBack) {
     enter_level(2);
     fill_surface(trapdoor.frames[0], 7, nullptr);  // a visible trapdoor picture
     use_virtual_clock(50000);
-    place_player(620, 540);  // above trapdoor 1 at (600, 600)
+    place_player(620, 549);  // on trapdoor 1 at (600, 600)
     player.vy = 5.0f;
     airborne = 1;
     trapdoor_contacts();
     ASSERT_EQ(0, airborne);
+    EXPECT_EQ(544.0f, player.y);
     EXPECT_EQ(1, trapdoor_states[1].triggered);
     EXPECT_EQ(50000u, trapdoor_states[1].trigger_time);
     use_virtual_clock(51000);
@@ -151,10 +152,10 @@ TEST_F(Contacts, MovingPlatformTakesOneStepPastItsBoundAndCarriesItsRider) {
 
 TEST_F(Contacts, LevelOneWallLandsOnTopOrSendsBackToTheLeftEdge) {
     enter_level(1);  // wall at (600, 334), 300 x 600 as drawn
-    place_player(650, 300);
+    place_player(650, 280);
     player.vy = 8.0f;
     wall_contact_level1();
-    EXPECT_EQ(292.0f, player.y);
+    EXPECT_EQ(272.0f, player.y);
     EXPECT_EQ(0, airborne);
 
     place_player(560, 600);
@@ -170,12 +171,12 @@ TEST_F(Contacts, ColumnWallsStopInTheAirAndPushOnTheGround) {
     Bob piece = wall;
     piece.x = 280;
     piece.y = 400;
-    place_player(220, 450);
+    place_player(260, 450);
     player.vx = 6.0f;
     player.vy = 3.0f;
     airborne = 1;
     wall_contact(piece);
-    EXPECT_EQ(214.0f, player.x);
+    EXPECT_EQ(254.0f, player.x);
     EXPECT_EQ(447.0f, player.y);
     EXPECT_EQ(0.0f, player.vx);
 

@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
+
 #include "game/contacts.h"
 #include "game/movement.h"
 #include "game/screens.h"

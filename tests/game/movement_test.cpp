@@ -102,8 +102,11 @@ TEST_F(Movement, HudColourFollowsThePowerNotTheNumber) {
         }
         unlock_surface(back_surface);
         EXPECT_EQ(1, power_colours[c.colour]) << c.power;
-        for (int other : {2, 3, 4, 5})
-            if (other != c.colour) EXPECT_EQ(0, power_colours[other]) << c.power;
+        for (int other : {2, 3, 4, 5}) {
+            if (other != c.colour) {
+                EXPECT_EQ(0, power_colours[other]) << c.power;
+            }
+        }
         EXPECT_EQ(1, death_colours[2]);
         EXPECT_STREQ("Deaths=12", hud_text);
     }
