@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/ddraw.h"
 #include "platform/dinput.h"
 #include "platform/input_script.h"
 
@@ -77,13 +78,17 @@ void set_backend(std::unique_ptr<Backend> b) {
     current_backend = std::move(b);
 }
 
-Backend* backend() { return current_backend.get(); }
+Backend* backend() {
+    return current_backend.get();
+}
 
 void feed_key(int vk, bool down) {
     if (vk >= 0 && vk < 256) keys[vk] = down ? 1 : 0;
 }
 
-void feed_release_all_keys() { std::memset(keys, 0, sizeof keys); }
+void feed_release_all_keys() {
+    std::memset(keys, 0, sizeof keys);
+}
 
 // ---- window class and window --------------------------------------------------
 
@@ -114,6 +119,10 @@ HWND create_window_ex(std::uint32_t, const char* class_name, const char* caption
     return the_window;
 }
 
+HWND get_active_window() {
+    return the_window;
+}
+
 int get_window_rect(HWND hwnd, RECT* rect) {
     if (!hwnd || hwnd != the_window || !rect) return 0;
     *rect = hwnd->rect;
@@ -124,13 +133,20 @@ int get_window_rect(HWND hwnd, RECT* rect) {
     return 1;
 }
 
-HICON load_icon(HINSTANCE, const char*) { return &stock_object_token; }
-HCURSOR load_cursor(HINSTANCE, const char*) { return &stock_object_token; }
-HBRUSH get_stock_object(int) { return &stock_object_token; }
+HICON load_icon(HINSTANCE, const char*) {
+    return &stock_object_token;
+}
+HCURSOR load_cursor(HINSTANCE, const char*) {
+    return &stock_object_token;
+}
+HBRUSH get_stock_object(int) {
+    return &stock_object_token;
+}
 
 // ---- messages -----------------------------------------------------------------
 
 int peek_message(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT remove) {
+    present_if_changed();  // the screen shows palette and front changes without a flip
     if (remove & PM_REMOVE) {
         begin_pass();
     } else if (current_backend) {
@@ -153,7 +169,9 @@ int peek_message(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT remove) {
     return 0;
 }
 
-int translate_message(const MSG*) { return 0; }
+int translate_message(const MSG*) {
+    return 0;
+}
 
 LRESULT dispatch_message(const MSG* msg) {
     if (!msg || !msg->hwnd || msg->hwnd != the_window || !the_window->proc) return 0;
@@ -175,8 +193,8 @@ int post_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 void post_quit_message(int exit_code) {
     // WM_QUIT takes its place behind everything posted before it; it is never
     // refused, so a full queue cannot keep the program from ending.
-    queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0, get_tick_count(),
-                        {0, 0}});
+    queue.push_back(
+        MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0, get_tick_count(), {0, 0}});
 }
 
 HDC begin_paint(HWND hwnd, PAINTSTRUCT* paint) {
@@ -186,7 +204,9 @@ HDC begin_paint(HWND hwnd, PAINTSTRUCT* paint) {
     return &stock_object_token;
 }
 
-int end_paint(HWND hwnd, const PAINTSTRUCT*) { return hwnd && hwnd == the_window ? 1 : 0; }
+int end_paint(HWND hwnd, const PAINTSTRUCT*) {
+    return hwnd && hwnd == the_window ? 1 : 0;
+}
 
 // ---- keys, pointer, time ------------------------------------------------------
 
@@ -215,6 +235,7 @@ std::uint32_t get_tick_count() {
 void yield_processor() {
     if (virtual_clock || !current_backend) ++virtual_ticks;
     if (current_backend) current_backend->idle();
+    present_if_changed();
 }
 
 // ---- set-up -------------------------------------------------------------------
@@ -224,13 +245,25 @@ void use_virtual_clock(std::uint32_t start_tick) {
     virtual_ticks = start_tick;
 }
 
-void set_frame_limit(std::uint64_t frames) { frame_limit = frames; }
+int virtual_clock_in_use() {
+    return virtual_clock || !current_backend ? 1 : 0;
+}
 
-std::uint64_t pass_count() { return passes; }
+void set_frame_limit(std::uint64_t frames) {
+    frame_limit = frames;
+}
 
-int record_input(const char* path) { return recorder.open(path); }
+std::uint64_t pass_count() {
+    return passes;
+}
 
-void stop_recording() { recorder.close(); }
+int record_input(const char* path) {
+    return recorder.open(path);
+}
+
+void stop_recording() {
+    recorder.close();
+}
 
 void reset_window_system() {
     recorder.close();

@@ -115,6 +115,8 @@ ATOM register_class_ex(const WNDCLASSEX* wc);
 HWND create_window_ex(std::uint32_t ex_style, const char* class_name, const char* caption,
                       std::uint32_t style, int x, int y, int width, int height, HWND parent,
                       void* menu, HINSTANCE instance, void* param);
+// the one window of the program, or null before it is made
+HWND get_active_window();
 // the window's rectangle on the screen (right and bottom exclusive); 0 for no window
 int get_window_rect(HWND hwnd, RECT* rect);
 // stock handles: opaque non-null values that need no release
@@ -159,6 +161,8 @@ void yield_processor();
 
 // chooses the virtual tick counter, starting at start_tick; otherwise the real one
 void use_virtual_clock(std::uint32_t start_tick);
+// 1 while the tick counter is virtual (chosen, or no backend), else 0
+int virtual_clock_in_use();
 // after this many removing peeks, Escape is held down until the program ends; 0 = never
 void set_frame_limit(std::uint64_t frames);
 // removing peeks so far: the number of the pass now running is this minus one

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
 
     if (options.headless) {
         use_virtual_clock(options.start_tick);
-        set_backend(make_headless_backend(std::move(script), has_script));
+        set_backend(make_headless_backend(std::move(script), has_script, options.shots,
+                                          options.shot_every));
     } else {
         SdlBackendOptions sdl;
         sdl.windowed = options.windowed;

@@ -22,6 +22,9 @@ int parse_options(int argc, char** argv, Options* o) {
     app.add_option("--assets", o->assets, "the working directory to read the asset files from");
     app.add_option("--start-tick", o->start_tick,
                    "headless: the virtual tick counter's first value (default 0)");
+    app.add_option("--shots", o->shots, "headless: write presented frames as PNG into DIR");
+    app.add_option("--shot-every", o->shot_every, "with --shots: every Nth frame (default 1)")
+        ->check(CLI::PositiveNumber);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

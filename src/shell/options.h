@@ -6,14 +6,16 @@
 #pragma once
 
 struct Options {
-    bool windowed = false;       // --window: a 1280 x 1024 window instead of full screen
-    bool headless = false;       // --headless: no window or devices, virtual clock
-    std::string input;           // --input: play this script instead of the devices
-    std::string record;          // --record: write the devices' input as a script
-    std::string trace;           // --trace: one JSON line per frame
-    std::uint64_t frames = 0;    // --frames: end after this many frames; 0 = no limit
-    std::string assets;          // --assets: the working directory of the asset files
+    bool windowed = false;         // --window: a 1280 x 1024 window instead of full screen
+    bool headless = false;         // --headless: no window or devices, virtual clock
+    std::string input;             // --input: play this script instead of the devices
+    std::string record;            // --record: write the devices' input as a script
+    std::string trace;             // --trace: one JSON line per frame
+    std::uint64_t frames = 0;      // --frames: end after this many frames; 0 = no limit
+    std::string assets;            // --assets: the working directory of the asset files
     std::uint32_t start_tick = 0;  // --start-tick: the virtual clock's first value
+    std::string shots;             // --shots: headless, write presented frames as PNG here
+    int shot_every = 1;            // --shot-every: only every Nth frame
 };
 
 // Parses argv. Returns -1 when the program should go on; otherwise the exit code

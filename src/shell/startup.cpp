@@ -1,11 +1,13 @@
-// Start-up and shutdown. TEMPORARY: only the variables and the mouse exist so
-// far; the display, sound, music and the assets join as they are built.
+// Start-up and shutdown. TEMPORARY: only the variables, the display and the
+// mouse exist so far; sound, music and the assets join as they are built.
 #include "shell/startup.h"
 
 #include "game/world.h"
+#include "gfx/display.h"
 
 int game_init(void*, int) {
     game_state = STATE_TITLE;
+    display_init(1280, 1024, 8, 0);
 
     // The mouse is shared with the system and read whether or not the window has
     // the focus. No result is looked at: a frame uses whatever the state holds.
@@ -20,4 +22,7 @@ int game_init(void*, int) {
     return 1;
 }
 
-int game_shutdown(void*, int) { return 1; }
+int game_shutdown(void*, int) {
+    display_shutdown();
+    return 1;
+}

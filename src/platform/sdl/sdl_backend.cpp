@@ -17,29 +17,47 @@ int vk_from_scancode(SDL_Scancode sc) {
     if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
     if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return 0x70 + (sc - SDL_SCANCODE_F1);
     switch (sc) {
-        case SDL_SCANCODE_0: return '0';
-        case SDL_SCANCODE_RETURN: return VK_RETURN;
-        case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
-        case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
-        case SDL_SCANCODE_BACKSPACE: return VK_BACK;
-        case SDL_SCANCODE_TAB: return VK_TAB;
-        case SDL_SCANCODE_SPACE: return VK_SPACE;
-        case SDL_SCANCODE_LEFT: return VK_LEFT;
-        case SDL_SCANCODE_RIGHT: return VK_RIGHT;
-        case SDL_SCANCODE_UP: return VK_UP;
-        case SDL_SCANCODE_DOWN: return VK_DOWN;
-        case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
-        case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
-        case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
-        case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
-        case SDL_SCANCODE_LALT: return VK_LMENU;
-        case SDL_SCANCODE_RALT: return VK_RMENU;
-        default: return -1;
+        case SDL_SCANCODE_0:
+            return '0';
+        case SDL_SCANCODE_RETURN:
+            return VK_RETURN;
+        case SDL_SCANCODE_KP_ENTER:
+            return VK_RETURN;
+        case SDL_SCANCODE_ESCAPE:
+            return VK_ESCAPE;
+        case SDL_SCANCODE_BACKSPACE:
+            return VK_BACK;
+        case SDL_SCANCODE_TAB:
+            return VK_TAB;
+        case SDL_SCANCODE_SPACE:
+            return VK_SPACE;
+        case SDL_SCANCODE_LEFT:
+            return VK_LEFT;
+        case SDL_SCANCODE_RIGHT:
+            return VK_RIGHT;
+        case SDL_SCANCODE_UP:
+            return VK_UP;
+        case SDL_SCANCODE_DOWN:
+            return VK_DOWN;
+        case SDL_SCANCODE_LSHIFT:
+            return VK_LSHIFT;
+        case SDL_SCANCODE_RSHIFT:
+            return VK_RSHIFT;
+        case SDL_SCANCODE_LCTRL:
+            return VK_LCONTROL;
+        case SDL_SCANCODE_RCTRL:
+            return VK_RCONTROL;
+        case SDL_SCANCODE_LALT:
+            return VK_LMENU;
+        case SDL_SCANCODE_RALT:
+            return VK_RMENU;
+        default:
+            return -1;
     }
 }
 
 class SdlBackend final : public Backend {
-public:
+   public:
     explicit SdlBackend(SdlBackendOptions options) : options_(std::move(options)) {}
     ~SdlBackend() override { close_window(); }
 
@@ -51,12 +69,13 @@ public:
     void set_pointer_visible(bool visible) override;
     int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
                     std::int32_t* bottom) override;
-    // TEMPORARY: frames are not shown and audio is not opened yet.
-    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
+    void present(const std::uint8_t* pixels, int pitch, int width, int height,
+                 const std::uint8_t* palette_rgb) override;
+    // TEMPORARY: audio is not opened yet.
     int open_audio(AudioPull, void*, int*) override { return 0; }
     void close_audio() override {}
 
-private:
+   private:
     void handle(const SDL_Event& e);
     void toggle_full_screen();
     void show_black();
@@ -64,6 +83,8 @@ private:
     SdlBackendOptions options_;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;  // the frame, ARGB, of texture_w_ x texture_h_
+    int texture_w_ = 0, texture_h_ = 0;
     bool video_started_ = false;
     bool full_screen_ = false;
 };
@@ -100,6 +121,9 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
 }
 
 void SdlBackend::close_window() {
+    if (texture_) SDL_DestroyTexture(texture_);
+    texture_ = nullptr;
+    texture_w_ = texture_h_ = 0;
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
     renderer_ = nullptr;
@@ -112,6 +136,40 @@ void SdlBackend::show_black() {
     if (!renderer_) return;
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+}
+
+// Expands the palette indices through a 256-entry table into the streaming
+// texture and shows it over the whole logical size, so the aspect is kept.
+void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
+                         const std::uint8_t* palette_rgb) {
+    if (!renderer_ || !pixels || width <= 0 || height <= 0) return;
+    if (!texture_ || texture_w_ != width || texture_h_ != height) {
+        if (texture_) SDL_DestroyTexture(texture_);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, width, height);
+        texture_w_ = texture_ ? width : 0;
+        texture_h_ = texture_ ? height : 0;
+        if (!texture_) return;
+    }
+    Uint32 table[256];
+    for (int i = 0; i < 256; ++i) {
+        table[i] = 0xFF000000u | Uint32(palette_rgb[3 * i]) << 16 |
+                   Uint32(palette_rgb[3 * i + 1]) << 8 | palette_rgb[3 * i + 2];
+    }
+    void* out = nullptr;
+    int out_pitch = 0;
+    if (SDL_LockTexture(texture_, nullptr, &out, &out_pitch) != 0) return;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* from = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
+        auto* to = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(out) +
+                                             static_cast<std::ptrdiff_t>(y) * out_pitch);
+        for (int x = 0; x < width; ++x) to[x] = table[from[x]];
+    }
+    SDL_UnlockTexture(texture_);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
     SDL_RenderPresent(renderer_);
 }
 
@@ -147,8 +205,8 @@ void SdlBackend::handle(const SDL_Event& e) {
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            int button = e.button.button == SDL_BUTTON_LEFT    ? 0
-                         : e.button.button == SDL_BUTTON_RIGHT ? 1
+            int button = e.button.button == SDL_BUTTON_LEFT     ? 0
+                         : e.button.button == SDL_BUTTON_RIGHT  ? 1
                          : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                                 : 3;
             if (from_devices) feed_mouse_button(button, e.type == SDL_MOUSEBUTTONDOWN);

@@ -1,0 +1,603 @@
+// Surfaces, palettes and clippers in memory, owned by their display object.
+// A blit is checked and cut by the clip rectangles once, then copied by one
+// inner routine per pixel size that trusts its rectangles. The one primary
+// surface of the run is the picture the backend shows.
+#include "platform/ddraw.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/backend.h"
+
+namespace {
+
+constexpr int kMaxSide = 16384;
+constexpr std::uint32_t kMaxClipRects = 4096;
+constexpr std::uint32_t kRefreshMs = 16;  // a 60 Hz display refreshes every 16.7 ms
+
+// ---- presentation state -----------------------------------------------------------
+
+DirectDrawSurface* shown = nullptr;  // the primary surface, or null
+bool frame_changed = false;          // the primary or its palette changed since shown
+bool presented_once = false;
+std::uint32_t last_present_ms = 0;  // real clock at the last present
+int live_display_objects = 0;
+
+bool present_due() {
+    Backend* b = backend();
+    if (!b || virtual_clock_in_use()) return true;
+    return !presented_once || b->real_ticks() - last_present_ms >= kRefreshMs;
+}
+
+// Expands 16-bit pixels to 3-3-2 indices: the backend shows 8-bit frames only.
+void present_16(DirectDrawSurface* s, Backend* b) {
+    static std::vector<std::uint8_t> indices;
+    static std::uint8_t rgb[768];
+    for (int i = 0; i < 256; ++i) {
+        rgb[3 * i] = static_cast<std::uint8_t>((i >> 5) * 255 / 7);
+        rgb[3 * i + 1] = static_cast<std::uint8_t>((i >> 2 & 7) * 255 / 7);
+        rgb[3 * i + 2] = static_cast<std::uint8_t>((i & 3) * 255 / 3);
+    }
+    int w = s->width(), h = s->height();
+    indices.resize(static_cast<std::size_t>(w) * h);
+    bool five55 = s->bits_per_pixel() == 15;
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint16_t*>(s->memory() + y * s->pitch());
+        for (int x = 0; x < w; ++x) {
+            unsigned p = row[x];
+            unsigned r = five55 ? p >> 10 & 31 : p >> 11 & 31;
+            unsigned g = five55 ? (p >> 5 & 31) << 1 : p >> 5 & 63;
+            unsigned b5 = p & 31;
+            indices[static_cast<std::size_t>(y) * w + x] =
+                static_cast<std::uint8_t>((r >> 2) << 5 | (g >> 3) << 2 | b5 >> 3);
+        }
+    }
+    b->present(indices.data(), w, w, h, rgb);
+}
+
+void present_now() {
+    Backend* b = backend();
+    frame_changed = false;
+    if (!b || !shown) return;
+    if (shown->bits_per_pixel() == 8) {
+        std::uint8_t rgb[768] = {};
+        if (const PALETTEENTRY* pal = shown->palette_entries()) {
+            for (int i = 0; i < 256; ++i) {
+                rgb[3 * i] = pal[i].peRed;
+                rgb[3 * i + 1] = pal[i].peGreen;
+                rgb[3 * i + 2] = pal[i].peBlue;
+            }
+        }
+        b->present(shown->memory(), shown->pitch(), shown->width(), shown->height(), rgb);
+    } else {
+        present_16(shown, b);
+    }
+    presented_once = true;
+    last_present_ms = b->real_ticks();
+}
+
+// ---- rectangles -------------------------------------------------------------------
+
+bool empty(const RECT& r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
+
+RECT intersect(const RECT& a, const RECT& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+bool inside(const RECT& r, int width, int height) {
+    return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height;
+}
+
+// The source offset of destination offset i when n source pixels span m
+// destination pixels: the source pixel under the centre of the destination pixel.
+int nearest(int i, int n, int m) {
+    return static_cast<int>((2 * static_cast<std::int64_t>(i) + 1) * n /
+                            (2 * static_cast<std::int64_t>(m)));
+}
+
+struct BlitPlan {
+    std::uint8_t* dest;
+    int dest_pitch;
+    const std::uint8_t* src;
+    int src_pitch;
+    RECT d, s;  // the whole destination and source rectangles, before clipping
+    bool keyed;
+    std::uint32_t key;
+};
+
+// Copies the part v (inside d and inside the surface) of the blit: trusted input.
+template <typename T>
+void blit_part(const BlitPlan& p, const RECT& v) {
+    int dw = p.d.right - p.d.left, dh = p.d.bottom - p.d.top;
+    int sw = p.s.right - p.s.left, sh = p.s.bottom - p.s.top;
+    int n = v.right - v.left;
+    std::vector<int> columns(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) columns[i] = p.s.left + nearest(v.left + i - p.d.left, sw, dw);
+    T key = static_cast<T>(p.key);
+    for (int y = v.top; y < v.bottom; ++y) {
+        int sy = p.s.top + nearest(y - p.d.top, sh, dh);
+        const T* from =
+            reinterpret_cast<const T*>(p.src + static_cast<std::ptrdiff_t>(sy) * p.src_pitch);
+        T* to =
+            reinterpret_cast<T*>(p.dest + static_cast<std::ptrdiff_t>(y) * p.dest_pitch) + v.left;
+        if (!p.keyed && sw == dw) {
+            std::memcpy(to, from + columns[0], sizeof(T) * n);
+        } else if (!p.keyed) {
+            for (int i = 0; i < n; ++i) to[i] = from[columns[i]];
+        } else {
+            for (int i = 0; i < n; ++i) {
+                T pixel = from[columns[i]];
+                if (pixel != key) to[i] = pixel;
+            }
+        }
+    }
+}
+
+template <typename T>
+void fill_part(std::uint8_t* memory, int pitch, const RECT& v, T value) {
+    for (int y = v.top; y < v.bottom; ++y) {
+        T* row = reinterpret_cast<T*>(memory + static_cast<std::ptrdiff_t>(y) * pitch);
+        std::fill(row + v.left, row + v.right, value);
+    }
+}
+
+void describe_format(int bpp, DDPIXELFORMAT* f) {
+    *f = DDPIXELFORMAT{};
+    f->dwSize = sizeof(DDPIXELFORMAT);
+    f->dwRGBBitCount = static_cast<std::uint32_t>(bpp);
+    if (bpp == 8) {
+        f->dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
+    } else if (bpp == 15) {
+        f->dwFlags = DDPF_RGB;
+        f->dwRBitMask = 0x7C00, f->dwGBitMask = 0x03E0, f->dwBBitMask = 0x001F;
+    } else {
+        f->dwFlags = DDPF_RGB;
+        f->dwRBitMask = 0xF800, f->dwGBitMask = 0x07E0, f->dwBBitMask = 0x001F;
+    }
+}
+
+}  // namespace
+
+// ---- objects ------------------------------------------------------------------------
+
+std::uint32_t DirectDrawObject::release() {
+    if (--refs_ != 0) return refs_;
+    owner_->forget(this);
+    delete this;
+    return 0;
+}
+
+// ---- palette ------------------------------------------------------------------------
+
+HRESULT DirectDrawPalette::set_entries(std::uint32_t, std::uint32_t start, std::uint32_t count,
+                                       const PALETTEENTRY* entries) {
+    if (!entries || start > 255 || count > 256 - start) return DDERR_INVALIDPARAMS;
+    std::memcpy(entries_ + start, entries, count * sizeof(PALETTEENTRY));
+    if (shown && shown->palette_entries() == entries_) frame_changed = true;
+    return DD_OK;
+}
+
+HRESULT DirectDrawPalette::get_entries(std::uint32_t, std::uint32_t start, std::uint32_t count,
+                                       PALETTEENTRY* entries) const {
+    if (!entries || start > 255 || count > 256 - start) return DDERR_INVALIDPARAMS;
+    std::memcpy(entries, entries_ + start, count * sizeof(PALETTEENTRY));
+    return DD_OK;
+}
+
+// ---- clipper ------------------------------------------------------------------------
+
+HRESULT DirectDrawClipper::set_clip_list(const RGNDATA* region, std::uint32_t) {
+    if (!region) {
+        rects_.clear();
+        return DD_OK;
+    }
+    const RGNDATAHEADER& h = region->rdh;
+    if (h.dwSize != sizeof(RGNDATAHEADER) || h.iType != RDH_RECTANGLES ||
+        h.nCount > kMaxClipRects || h.nRgnSize < h.nCount * sizeof(RECT))
+        return DDERR_INVALIDPARAMS;
+    rects_.resize(h.nCount);
+    const char* bytes = reinterpret_cast<const char*>(region) + sizeof(RGNDATAHEADER);
+    if (h.nCount) std::memcpy(rects_.data(), bytes, h.nCount * sizeof(RECT));
+    hwnd_ = nullptr;
+    return DD_OK;
+}
+
+std::vector<RECT> DirectDrawClipper::rectangles() const {
+    if (!hwnd_) return rects_;
+    RECT w{};
+    if (!get_window_rect(hwnd_, &w)) return {};
+    return {RECT{0, 0, w.right - w.left, w.bottom - w.top}};
+}
+
+HRESULT DirectDrawClipper::get_clip_list(const RECT* clip, RGNDATA* region,
+                                         std::uint32_t* size) const {
+    if (!size) return DDERR_INVALIDPARAMS;
+    std::vector<RECT> list;
+    for (const RECT& r : rectangles()) {
+        RECT c = clip ? intersect(r, *clip) : r;
+        if (!empty(c)) list.push_back(c);
+    }
+    if (list.empty()) return DDERR_NOCLIPLIST;
+    auto needed = static_cast<std::uint32_t>(sizeof(RGNDATAHEADER) + list.size() * sizeof(RECT));
+    if (!region) {
+        *size = needed;
+        return DD_OK;
+    }
+    if (*size < needed) return DDERR_INVALIDPARAMS;
+    RGNDATAHEADER h{sizeof(RGNDATAHEADER), RDH_RECTANGLES, static_cast<std::uint32_t>(list.size()),
+                    static_cast<std::uint32_t>(list.size() * sizeof(RECT)),
+                    RECT{64000, 64000, -64000, -64000}};
+    for (const RECT& r : list) {
+        h.rcBound = {std::min(h.rcBound.left, r.left), std::min(h.rcBound.top, r.top),
+                     std::max(h.rcBound.right, r.right), std::max(h.rcBound.bottom, r.bottom)};
+    }
+    region->rdh = h;
+    std::memcpy(reinterpret_cast<char*>(region) + sizeof(RGNDATAHEADER), list.data(),
+                list.size() * sizeof(RECT));
+    return DD_OK;
+}
+
+HRESULT DirectDrawClipper::set_hwnd(std::uint32_t, HWND hwnd) {
+    if (!hwnd) return DDERR_INVALIDPARAMS;
+    hwnd_ = hwnd;
+    rects_.clear();
+    return DD_OK;
+}
+
+// ---- surface ------------------------------------------------------------------------
+
+DirectDrawSurface::DirectDrawSurface(DirectDraw* owner, int width, int height, int bpp,
+                                     std::uint32_t caps)
+    : DirectDrawObject(owner), width_(width), height_(height), bpp_(bpp), caps_(caps) {
+    pitch_ = (width * bytes_per_pixel() + 31) / 32 * 32;
+    std::size_t bytes = static_cast<std::size_t>(pitch_) * height;
+    memory_ = static_cast<std::uint8_t*>(std::aligned_alloc(32, bytes));
+    if (memory_) std::memset(memory_, 0, bytes);
+}
+
+DirectDrawSurface::~DirectDrawSurface() {
+    if (dc_) close_surface_dc(dc_);
+    if (shown == this) shown = nullptr;
+    if (front_) front_->back_ = nullptr;
+    if (back_) back_->front_ = nullptr;
+    if (!owner_->tearing_down_) {
+        if (palette_) palette_->release();
+        if (clipper_) clipper_->release();
+        if (back_) back_->release();
+    }
+    std::free(memory_);
+}
+
+const PALETTEENTRY* DirectDrawSurface::palette_entries() const {
+    if (palette_) return palette_->entries();
+    if (front_ && front_->palette_) return front_->palette_->entries();
+    if (shown && shown->palette_) return shown->palette_->entries();
+    return nullptr;
+}
+
+void DirectDrawSurface::changed() {
+    if (this == shown) frame_changed = true;
+}
+
+// The destination's pieces to draw: the clip rectangles inside the surface, or
+// the destination itself when it lies inside an unclipped surface.
+HRESULT DirectDrawSurface::clip_rects(const RECT& dest, std::vector<RECT>* out) const {
+    if (!clipper_) {
+        if (!inside(dest, width_, height_)) return DDERR_INVALIDRECT;
+        out->push_back(dest);
+        return DD_OK;
+    }
+    RECT bounds{0, 0, width_, height_};
+    for (const RECT& r : clipper_->rectangles()) {
+        RECT c = intersect(intersect(r, bounds), dest);
+        if (!empty(c)) out->push_back(c);
+    }
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::color_fill(const RECT& dest, std::uint32_t color) {
+    std::vector<RECT> parts;
+    if (HRESULT r = clip_rects(dest, &parts); r != DD_OK) return r;
+    for (const RECT& v : parts) {
+        if (bpp_ == 8) {
+            fill_part<std::uint8_t>(memory_, pitch_, v, static_cast<std::uint8_t>(color));
+        } else {
+            fill_part<std::uint16_t>(memory_, pitch_, v, static_cast<std::uint16_t>(color));
+        }
+    }
+    changed();
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::blt(const RECT* dest, DirectDrawSurface* src, const RECT* src_rect,
+                               std::uint32_t flags, const DDBLTFX* fx) {
+    if (locked_) return DDERR_SURFACEBUSY;
+    RECT d = dest ? *dest : RECT{0, 0, width_, height_};
+    if (empty(d)) return DDERR_INVALIDRECT;
+    if (flags & DDBLT_COLORFILL) return fx ? color_fill(d, fx->dwFillColor) : DDERR_INVALIDPARAMS;
+    if (!src || src->bytes_per_pixel() != bytes_per_pixel()) return DDERR_INVALIDPARAMS;
+    if (src->locked_) return DDERR_SURFACEBUSY;
+    if ((flags & DDBLT_KEYSRC) && !src->has_key_) return DDERR_NOCOLORKEY;
+    RECT s = src_rect ? *src_rect : RECT{0, 0, src->width_, src->height_};
+    if (empty(s) || !inside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
+    std::vector<RECT> parts;
+    if (HRESULT r = clip_rects(d, &parts); r != DD_OK) return r;
+
+    // A blit within one surface reads from a copy, so that the parts it writes
+    // first do not feed the parts it writes later.
+    std::vector<std::uint8_t> copy;
+    const std::uint8_t* from = src->memory_;
+    if (src == this) {
+        copy.assign(memory_, memory_ + static_cast<std::size_t>(pitch_) * height_);
+        from = copy.data();
+    }
+    BlitPlan plan{memory_,
+                  pitch_,
+                  from,
+                  src->pitch_,
+                  d,
+                  s,
+                  (flags & DDBLT_KEYSRC) != 0,
+                  src->key_.dwColorSpaceLowValue};
+    for (const RECT& v : parts) {
+        if (bpp_ == 8) {
+            blit_part<std::uint8_t>(plan, v);
+        } else {
+            blit_part<std::uint16_t>(plan, v);
+        }
+    }
+    changed();
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::lock(const RECT* rect, DDSURFACEDESC2* desc, std::uint32_t, void*) {
+    if (!desc) return DDERR_INVALIDPARAMS;
+    if (locked_) return DDERR_SURFACEBUSY;
+    RECT r = rect ? *rect : RECT{0, 0, width_, height_};
+    if (empty(r) || !inside(r, width_, height_)) return DDERR_INVALIDRECT;
+    get_surface_desc(desc);
+    desc->dwFlags |= DDSD_LPSURFACE;
+    desc->lpSurface =
+        memory_ + static_cast<std::ptrdiff_t>(r.top) * pitch_ + r.left * bytes_per_pixel();
+    locked_ = true;
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::unlock(const RECT*) {
+    if (!locked_ || dc_) return DDERR_NOTLOCKED;
+    locked_ = false;
+    changed();
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::flip(DirectDrawSurface* target, std::uint32_t) {
+    if (!back_ || (target && target != back_)) return DDERR_NOTFLIPPABLE;
+    if (locked_ || back_->locked_) return DDERR_SURFACEBUSY;
+    std::swap(memory_, back_->memory_);
+    changed();
+    if (frame_changed && present_due()) present_now();
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::get_attached_surface(const DDSCAPS2* caps, DirectDrawSurface** out) {
+    if (!caps || !out) return DDERR_INVALIDPARAMS;
+    if (!(caps->dwCaps & DDSCAPS_BACKBUFFER) || !back_) return DDERR_NOTFOUND;
+    back_->add_ref();
+    *out = back_;
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::set_color_key(std::uint32_t flags, const DDCOLORKEY* key) {
+    if (!(flags & DDCKEY_SRCBLT)) return DDERR_INVALIDPARAMS;
+    has_key_ = key != nullptr;
+    key_ = key ? *key : DDCOLORKEY{};
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::get_color_key(std::uint32_t flags, DDCOLORKEY* key) const {
+    if (!(flags & DDCKEY_SRCBLT) || !key) return DDERR_INVALIDPARAMS;
+    if (!has_key_) return DDERR_NOCOLORKEY;
+    *key = key_;
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::set_palette(DirectDrawPalette* palette) {
+    if (palette) palette->add_ref();
+    if (palette_) palette_->release();
+    palette_ = palette;
+    changed();
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::get_palette(DirectDrawPalette** out) {
+    if (!out) return DDERR_INVALIDPARAMS;
+    if (!palette_) return DDERR_NOPALETTEATTACHED;
+    palette_->add_ref();
+    *out = palette_;
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::set_clipper(DirectDrawClipper* clipper) {
+    if (clipper) clipper->add_ref();
+    if (clipper_) clipper_->release();
+    clipper_ = clipper;
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::get_clipper(DirectDrawClipper** out) {
+    if (!out) return DDERR_INVALIDPARAMS;
+    if (!clipper_) return DDERR_NOCLIPPERATTACHED;
+    clipper_->add_ref();
+    *out = clipper_;
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::get_pixel_format(DDPIXELFORMAT* format) const {
+    if (!format) return DDERR_INVALIDPARAMS;
+    describe_format(bpp_, format);
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::get_surface_desc(DDSURFACEDESC2* desc) const {
+    if (!desc) return DDERR_INVALIDPARAMS;
+    *desc = DDSURFACEDESC2{};
+    desc->dwSize = sizeof(DDSURFACEDESC2);
+    desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc->dwWidth = static_cast<std::uint32_t>(width_);
+    desc->dwHeight = static_cast<std::uint32_t>(height_);
+    desc->lPitch = pitch_;
+    desc->ddsCaps.dwCaps = caps_;
+    if (has_key_) desc->ddckCKSrcBlt = key_;
+    describe_format(bpp_, &desc->ddpfPixelFormat);
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::get_dc(HDC* dc) {
+    if (!dc) return DDERR_INVALIDPARAMS;
+    if (locked_) return DDERR_SURFACEBUSY;
+    dc_ = open_surface_dc(memory_, pitch_, width_, height_, bpp_, palette_entries());
+    if (!dc_) return DDERR_GENERIC;
+    locked_ = true;
+    *dc = dc_;
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::release_dc(HDC dc) {
+    if (!dc_ || dc != dc_) return DDERR_INVALIDPARAMS;
+    close_surface_dc(dc_);
+    dc_ = nullptr;
+    locked_ = false;
+    changed();
+    return DD_OK;
+}
+
+// ---- display object -------------------------------------------------------------------
+
+HRESULT direct_draw_create_ex(const void*, DirectDraw** out, int iid, void* outer) {
+    if (!out || iid != IID_IDirectDraw7 || outer) return DDERR_INVALIDPARAMS;
+    *out = new DirectDraw;
+    ++live_display_objects;
+    return DD_OK;
+}
+
+DirectDraw::~DirectDraw() {
+    tearing_down_ = true;
+    for (DirectDrawObject* o : objects_) delete o;
+    objects_.clear();
+    if (--live_display_objects == 0) close_text_font();
+}
+
+std::uint32_t DirectDraw::release() {
+    if (--refs_ != 0) return refs_;
+    delete this;
+    return 0;
+}
+
+void DirectDraw::forget(DirectDrawObject* object) {
+    auto it = std::find(objects_.begin(), objects_.end(), object);
+    if (it != objects_.end()) objects_.erase(it);
+}
+
+HRESULT DirectDraw::set_cooperative_level(HWND hwnd, std::uint32_t flags) {
+    bool full = (flags & DDSCL_FULLSCREEN) != 0;
+    if (full && (!(flags & DDSCL_EXCLUSIVE) || !hwnd)) return DDERR_INVALIDPARAMS;
+    if (!full && !(flags & DDSCL_NORMAL)) return DDERR_INVALIDPARAMS;
+    hwnd_ = hwnd;
+    level_ = flags;
+    return DD_OK;
+}
+
+HRESULT DirectDraw::set_display_mode(std::uint32_t width, std::uint32_t height, std::uint32_t bpp,
+                                     std::uint32_t, std::uint32_t) {
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return DDERR_INVALIDMODE;
+    if (bpp != 8 && bpp != 15 && bpp != 16) return DDERR_INVALIDMODE;
+    width_ = static_cast<int>(width);
+    height_ = static_cast<int>(height);
+    bpp_ = static_cast<int>(bpp);
+    return DD_OK;
+}
+
+HRESULT DirectDraw::create_surface(DDSURFACEDESC2* desc, DirectDrawSurface** out, void* outer) {
+    if (!desc || !out || outer) return DDERR_INVALIDPARAMS;
+    std::uint32_t caps = (desc->dwFlags & DDSD_CAPS) ? desc->ddsCaps.dwCaps : 0;
+    bool primary = (caps & DDSCAPS_PRIMARYSURFACE) != 0;
+    bool flipping = (caps & DDSCAPS_FLIP) != 0;
+    int w = width_, h = height_, bpp = bpp_;
+    if (primary) {
+        if (shown) return DDERR_PRIMARYSURFACEALREADYEXISTS;
+        bool one_back = (desc->dwFlags & DDSD_BACKBUFFERCOUNT) && desc->dwBackBufferCount == 1;
+        if (flipping && (!(caps & DDSCAPS_COMPLEX) || !one_back)) return DDERR_INVALIDPARAMS;
+    } else {
+        if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || flipping)
+            return DDERR_INVALIDPARAMS;
+        if (desc->dwWidth < 1 || desc->dwHeight < 1 || desc->dwWidth > kMaxSide ||
+            desc->dwHeight > kMaxSide)
+            return DDERR_INVALIDPARAMS;
+        w = static_cast<int>(desc->dwWidth);
+        h = static_cast<int>(desc->dwHeight);
+        if (desc->dwFlags & DDSD_PIXELFORMAT) {
+            bpp = static_cast<int>(desc->ddpfPixelFormat.dwRGBBitCount);
+            if (bpp != 8 && bpp != 15 && bpp != 16) return DDERR_INVALIDPARAMS;
+        }
+    }
+    auto* s = new DirectDrawSurface(this, w, h, bpp, caps | (flipping ? DDSCAPS_FRONTBUFFER : 0));
+    objects_.push_back(s);
+    if (!s->memory_) {
+        s->release();
+        return DDERR_OUTOFMEMORY;
+    }
+    if (flipping) {
+        auto* back = new DirectDrawSurface(this, w, h, bpp,
+                                           DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX);
+        objects_.push_back(back);
+        s->back_ = back;
+        back->front_ = s;
+        if (!back->memory_) {
+            s->release();
+            return DDERR_OUTOFMEMORY;
+        }
+    }
+    if (primary) {
+        shown = s;
+        frame_changed = true;
+    }
+    *out = s;
+    return DD_OK;
+}
+
+HRESULT DirectDraw::create_palette(std::uint32_t flags, const PALETTEENTRY* entries,
+                                   DirectDrawPalette** out, void* outer) {
+    if (!out || outer || !(flags & DDPCAPS_8BIT)) return DDERR_INVALIDPARAMS;
+    auto* p = new DirectDrawPalette(this);
+    if (entries) std::memcpy(p->entries_, entries, sizeof p->entries_);
+    objects_.push_back(p);
+    *out = p;
+    return DD_OK;
+}
+
+HRESULT DirectDraw::create_clipper(std::uint32_t, DirectDrawClipper** out, void* outer) {
+    if (!out || outer) return DDERR_INVALIDPARAMS;
+    auto* c = new DirectDrawClipper(this);
+    objects_.push_back(c);
+    *out = c;
+    return DD_OK;
+}
+
+HRESULT DirectDraw::wait_for_vertical_blank(std::uint32_t flags, void*) {
+    if (flags != DDWAITVB_BLOCKBEGIN) return DDERR_INVALIDPARAMS;
+    std::uint32_t now = get_tick_count();
+    std::uint64_t refresh = static_cast<std::uint64_t>(now) * 60 / 1000 + 1;
+    auto target = static_cast<std::uint32_t>((refresh * 1000 + 59) / 60);
+    while (static_cast<std::int32_t>(get_tick_count() - target) < 0) yield_processor();
+    return DD_OK;
+}
+
+// ---- presentation ----------------------------------------------------------------------
+
+void present_if_changed() {
+    if (frame_changed && present_due()) present_now();
+}

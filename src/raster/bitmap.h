@@ -1,0 +1,104 @@
+// Bitmap files and images: reads Windows bitmap files (8, 16 and 24 bits, not
+// compressed) into a BitmapFile whose rows are packed, top row first, and keeps
+// BitmapImages that are cut out of a loaded file and drawn into locked surface
+// memory. Needs the display's pixel format (24-bit conversion), the error log
+// (reasons for refusing a file) and the video services (load_surface8).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/ddraw.h"
+
+struct BITMAPFILEHEADER {
+    std::uint16_t bfType;  // "BM"
+    std::uint32_t bfSize;
+    std::uint16_t bfReserved1, bfReserved2;
+    std::uint32_t bfOffBits;  // where the pixel rows start in the file
+};
+
+struct BITMAPINFOHEADER {
+    std::uint32_t biSize;   // 40, 108 or 124 in a file
+    std::int32_t biWidth;   // pixels per row
+    std::int32_t biHeight;  // rows; after loading always positive (rows are top first)
+    std::uint16_t biPlanes;
+    std::uint16_t biBitCount;     // 8 or 16 after loading (24-bit files become 16)
+    std::uint32_t biCompression;  // 0: only uncompressed files are read
+    std::uint32_t biSizeImage;    // after loading: the bytes in buffer
+    std::int32_t biXPelsPerMeter, biYPelsPerMeter;
+    std::uint32_t biClrUsed, biClrImportant;
+};
+
+// One loaded file. Must start zeroed; a load releases the buffer it finds.
+struct BitmapFile {
+    BITMAPFILEHEADER file_header;  // as stored in the file
+    BITMAPINFOHEADER info_header;  // as stored, but for biHeight, biBitCount and biSizeImage
+    PALETTEENTRY palette[256];     // 8-bit files only: the colour table, flags PC_NOCOLLAPSE
+    std::uint8_t* buffer;          // pixels, rows of biWidth pixels packed, top first; owned
+};
+
+// A picture of its own with a place on the destination.
+struct BitmapImage {
+    std::int32_t state;  // 1 once created, 0 after destroy
+    std::uint32_t attr;  // IMAGE_ATTR_LOADED once pixels were loaded
+    std::int32_t x, y;   // top-left corner on the destination, pixels
+    std::int32_t width, height;
+    std::int32_t num_bytes;  // bytes in buffer: width x height x bytes per pixel
+    std::int32_t bpp;        // 8 or 16
+    std::uint8_t* buffer;    // rows top first, packed; owned
+};
+
+constexpr std::uint16_t BITMAP_ID = 0x4D42;  // "BM" read as a little-endian word
+constexpr std::uint32_t IMAGE_ATTR_LOADED = 128;
+constexpr int BITMAP_MAX_SIDE = 16384;  // larger files and images are refused
+
+// reads the file; 1, or 0 (reason in the error log, record unchanged) when it
+// cannot be read, is not a bitmap, is compressed, has a depth other than 8, 16 or
+// 24, a header size other than 40, 108 or 124, bad dimensions, or is shorter
+// than its headers and pixels claim
+int load_bitmap_file(BitmapFile* bitmap, const char* filename);
+// the same from size bytes of memory; *reason (when not null) says why it was refused
+int parse_bitmap(BitmapFile* bitmap, const std::uint8_t* data, std::size_t size,
+                 const char** reason);
+// releases the pixels (headers and palette stay); 1, 0 for a null record
+int unload_bitmap_file(BitmapFile* bitmap);
+// reverses the order of rows in place; 1, 0 for null pixels, bytes_per_line < 1,
+// rows < 0 or no memory for one row
+int flip_bitmap(std::uint8_t* image, int bytes_per_line, int rows);
+
+// a zeroed image of width x height (1..16384) at bpp 8 or 16; 1, 0 for bad
+// arguments or no memory (record untouched); an earlier buffer is not released
+int create_image(BitmapImage* image, int x, int y, int width, int height, int bpp);
+// releases the buffer and zeroes the record; 1, 0 for a null record or buffer
+int destroy_image(BitmapImage* image);
+// copies the image's size out of an 8-bit bitmap: cell (cx, cy) with mode 0 (the
+// block at cx * (width + 1) + 1, cy * (height + 1) + 1), pixel (cx, cy) otherwise;
+// 1, 0 for null records, depths that differ or a block outside the bitmap
+int load_image8(BitmapImage* image, const BitmapFile* bitmap, int cx, int cy, int mode);
+// the same for 16-bit images and bitmaps
+int load_image16(BitmapImage* image, const BitmapFile* bitmap, int cx, int cy, int mode);
+// copies the image to (x, y) of 8-bit memory with pitch bytes per row, skipping
+// index 0 when transparent is not 0; no clipping: the caller keeps it inside;
+// 1, 0 for null arguments, an image not loaded or not 8-bit, a negative x or y or
+// a pitch shorter than x + width
+int draw_image8(const BitmapImage* image, std::uint8_t* dest, int pitch, int transparent);
+// the same for 16-bit memory (pitch still in bytes), skipping the value 0
+int draw_image16(const BitmapImage* image, std::uint8_t* dest, int pitch, int transparent);
+// copies width x height pixels from (sx, sy) of source to (dx, dy) of dest; 1, 0
+// for null images, depths that differ or a block outside either image
+int copy_image(BitmapImage* dest, int dx, int dy, const BitmapImage* source, int sx, int sy,
+               int width, int height);
+// turns every row dx pixels to the right (left when negative) with wrap-around;
+// dy is not performed; 1, 0 for a null image, dx and dy both 0, an image holding
+// no pixels or no memory for the strip
+int scroll_image(BitmapImage* image, int dx, int dy);
+// finds block (cx, cy) of a w x h picture in a bitmap of the given depth (bits):
+// cell mode 0 starts it at cx * (w + 1) + 1, cy * (h + 1) + 1, other modes at
+// pixel (cx, cy); stores its top-left in x, y; 1 when it lies wholly inside the
+// loaded pixels, else 0
+int find_bitmap_block(const BitmapFile* bitmap, int bits, int w, int h, int cx, int cy, int mode,
+                      int* x, int* y);
+// copies cell (cx, cy) of an 8-bit bitmap, the cell being the surface's size,
+// into the 8-bit surface; 1, 0 for null arguments, a locked surface, depths
+// that differ or a cell outside the bitmap
+int load_surface8(const BitmapFile* bitmap, DirectDrawSurface* surface, int cx, int cy);
