@@ -5,6 +5,7 @@
 
 #include "bmp_writer.h"
 #include "captions.h"
+#include "gfx/palette.h"
 #include "palette.h"
 #include "pictures.h"
 #include "scream.h"
@@ -63,7 +64,10 @@ int write_assets(const std::string& folder, const std::string& font_folder, std:
         return 0;
     };
     build_palette();
-    if (!write_palette_file((folder + "/PALDATA2.PAL").c_str())) return fail("PALDATA2.PAL");
+    PALETTEENTRY entries[256];
+    palette_entries_of(entries);
+    if (!save_palette_file((folder + "/PALDATA2.PAL").c_str(), entries))
+        return fail("PALDATA2.PAL");
     if (!captions_open(font_folder.c_str()))
         return fail("the captions (fonts in " + font_folder + ")");
     for (int n = 0; n < 5; ++n) {

@@ -1,11 +1,15 @@
 // The canvas: clipped fills, even-odd polygon filling at pixel centres, lines,
 // ellipses, dithered gradients, outlines, blits and nearest-sample scaling.
-// No globals. Needs only the standard library.
+// Lines are the library's clipped lines, drawn with the clip rectangle set to
+// the canvas for the call. No globals. Needs raster/lines.h and gfx/display.h.
 #include "canvas.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include "gfx/display.h"
+#include "raster/lines.h"
 
 Canvas make_canvas(int width, int height, int colour) {
     Canvas c;
@@ -81,16 +85,14 @@ void canvas_triangle(Canvas& c, Pt a, Pt b, Pt d, int colour) {
 }
 
 void canvas_line(Canvas& c, int x1, int y1, int x2, int y2, int colour) {
-    int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
-    int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-    int err = dx - dy;
-    for (;;) {
-        canvas_put(c, x1, y1, colour);
-        if (x1 == x2 && y1 == y2) break;
-        int e2 = 2 * err;
-        if (e2 > -dy) err -= dy, x1 += sx;
-        if (e2 < dx) err += dx, y1 += sy;
-    }
+    if (c.width < 1) return;
+    const int saved[6] = {clip_left,   clip_top,      clip_right,
+                          clip_bottom, display_width, display_height};
+    clip_left = 0, clip_top = 0, clip_right = c.width - 1, clip_bottom = c.height - 1;
+    display_width = c.width, display_height = c.height;
+    draw_clip_line8(x1, y1, x2, y2, static_cast<std::uint8_t>(colour), c.pixels.data(), c.width);
+    clip_left = saved[0], clip_top = saved[1], clip_right = saved[2], clip_bottom = saved[3];
+    display_width = saved[4], display_height = saved[5];
 }
 
 void canvas_thick_line(Canvas& c, Pt a, Pt b, double width, int colour) {

@@ -1,14 +1,13 @@
 // The contact sheet and the level previews. Pictures are placed on a grey
 // checkerboard (so that index 0 shows) and labelled with captions; the level
 // previews stamp the sprites where the levels put them at their start.
-// No globals. Needs libpng, captions.h, canvas.h and palette.h.
+// No globals. Needs the headless PNG writer, captions.h, canvas.h and palette.h.
 #include "contact_sheet.h"
-
-#include <png.h>
 
 #include <cstdio>
 
 #include "captions.h"
+#include "platform/headless/png_file.h"
 
 namespace {
 
@@ -60,39 +59,15 @@ void stamp_strips(Canvas& c, const std::vector<NamedCanvas>& pics, const Strip* 
 
 }  // namespace
 
-int write_png(const char* path, const Canvas& c, bool transparent) {
+int write_canvas_png(const char* path, const Canvas& c) {
     if (c.width < 1) return 0;
-    std::FILE* f = std::fopen(path, "wb");
-    if (!f) return 0;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return 0;
+    std::uint8_t rgb[256 * 3];
+    for (int i = 0; i < 256; ++i) {
+        rgb[i * 3] = asset_palette[i].r;
+        rgb[i * 3 + 1] = asset_palette[i].g;
+        rgb[i * 3 + 2] = asset_palette[i].b;
     }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, c.width, c.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<std::size_t>(c.width) * 3);
-    for (int y = 0; y < c.height; ++y) {
-        for (int x = 0; x < c.width; ++x) {
-            int v = c.pixels[static_cast<std::size_t>(y) * c.width + x];
-            Rgb rgb = asset_palette[v];
-            if (transparent && v == 0) {
-                std::uint8_t g = ((x >> 3) + (y >> 3)) & 1 ? 96 : 128;
-                rgb = {g, g, g};
-            }
-            row[x * 3] = rgb.r;
-            row[x * 3 + 1] = rgb.g;
-            row[x * 3 + 2] = rgb.b;
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0 ? 1 : 0;
+    return write_png8(path, c.pixels.data(), c.width, c.width, c.height, rgb);
 }
 
 int write_contact_sheet(const char* path, const std::vector<NamedCanvas>& pictures,
@@ -137,7 +112,7 @@ int write_contact_sheet(const char* path, const std::vector<NamedCanvas>& pictur
             place(sheet, canvas_scaled(canvas_crop(preview, 0, 740, 280, 284), 560, 568), 1170,
                   1780, "level 3 detail x2");
     }
-    return write_png(path, sheet, false);
+    return write_canvas_png(path, sheet);
 }
 
 Canvas level_preview(int level, const std::vector<NamedCanvas>& pics,

@@ -1,7 +1,7 @@
 // The contact sheet: one PNG that shows every picture scaled down, every sprite
 // frame at full size, the spikes also at 30 x 30, the wall at 300 x 600, and
 // the level layouts put together, for a person to look at the art.
-// No globals. Needs libpng, canvas.h and palette.h.
+// No globals. Needs the headless PNG writer, canvas.h and palette.h.
 #pragma once
 
 #include <string>
@@ -15,9 +15,9 @@ struct NamedCanvas {
     Canvas canvas;
 };
 
-// writes the canvas through asset_palette as an RGB PNG, index 0 shown as a grey
-// checkerboard when transparent is set; 1, or 0 when the file cannot be written
-int write_png(const char* path, const Canvas& c, bool transparent);
+// writes the canvas with asset_palette as an indexed PNG; 1, or 0 when the file
+// cannot be written or the canvas is empty
+int write_canvas_png(const char* path, const Canvas& c);
 // writes the contact sheet of the pictures (LANDSCAPE*, sprites) and of the
 // player frames; 1, or 0 when the file cannot be written
 int write_contact_sheet(const char* path, const std::vector<NamedCanvas>& pictures,

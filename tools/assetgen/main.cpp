@@ -42,10 +42,10 @@ int main(int argc, char** argv) {
         int ok = write_contact_sheet(sheet.c_str(), pictures, frames);
         for (const NamedCanvas& p : pictures)
             if (p.canvas.width == 1280)
-                ok &= write_png((sheet + "." + p.name + ".png").c_str(), p.canvas, false);
+                ok &= write_canvas_png((sheet + "." + p.name + ".png").c_str(), p.canvas);
         for (int level = 1; level <= 3; ++level)
-            ok &= write_png((sheet + ".level" + std::to_string(level) + ".png").c_str(),
-                            level_preview(level, pictures, frames), false);
+            ok &= write_canvas_png((sheet + ".level" + std::to_string(level) + ".png").c_str(),
+                                   level_preview(level, pictures, frames));
         captions_close();
         if (!ok) {
             std::fprintf(stderr, "assetgen: cannot write %s\n", sheet.c_str());

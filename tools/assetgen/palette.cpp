@@ -1,9 +1,7 @@
 // The shared palette: every ramp is a linear blend between a few key colours,
 // computed in integers so that the table is the same on every build.
-// Owns asset_palette. Needs only the standard library.
+// Owns asset_palette. Needs gdi.h for the entry record.
 #include "palette.h"
-
-#include <cstdio>
 
 Rgb asset_palette[256];
 
@@ -65,9 +63,7 @@ void build_palette() {
     asset_palette[PAL_WHITE] = {255, 255, 255};
 }
 
-int write_palette_file(const char* path) {
-    std::FILE* f = std::fopen(path, "w");
-    if (!f) return 0;
-    for (const Rgb& c : asset_palette) std::fprintf(f, "\n%d %d %d %d", c.r, c.g, c.b, 4);
-    return std::fclose(f) == 0 ? 1 : 0;
+void palette_entries_of(PALETTEENTRY* entries) {
+    for (int i = 0; i < 256; ++i)
+        entries[i] = {asset_palette[i].r, asset_palette[i].g, asset_palette[i].b, PC_NOCOLLAPSE};
 }

@@ -1,10 +1,11 @@
 // The one palette that every asset shares: index 0 black (the transparent colour
 // of sprites), index 116 the ground colour, and ramps of shades for the art.
-// Owns the palette table asset_palette; writes the palette text file.
-// Needs nothing but the standard library.
+// Owns the palette table asset_palette. Needs gdi.h for the entry record.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/gdi.h"
 
 struct Rgb {
     std::uint8_t r, g, b;
@@ -50,6 +51,6 @@ extern Rgb asset_palette[256];  // the shared colours, filled by build_palette
 
 // fills asset_palette; the same colours on every call
 void build_palette();
-// writes the 256 entries as the palette text file ("\n%d %d %d %d" per entry,
-// flags PC_NOCOLLAPSE); 1, or 0 when the file cannot be written
-int write_palette_file(const char* path);
+// copies the 256 colours into entries with the flags PC_NOCOLLAPSE, as the
+// bitmap loader gives them
+void palette_entries_of(PALETTEENTRY* entries);
