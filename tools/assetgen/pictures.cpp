@@ -254,7 +254,9 @@ Canvas story_two() {
     for (int x = 420; x < 760; x += 40) canvas_blit(art, up, x, 430, true);
     Canvas down = canvas_scaled(spike_picture(2), 40, 40);
     for (int x = 520; x < 760; x += 40) canvas_blit(art, down, x, 0, true);
-    stamp_scaled(art, platform_picture(), 70, 280, 2);
+    Canvas ledge = platform_picture();  // only the level picture may hold the ground colour
+    canvas_replace(ledge, PAL_GROUND, RAMP_SOIL.at(3));
+    stamp_scaled(art, ledge, 70, 280, 2);
     stamp_scaled(art, trapdoor_picture(), 560, 230, 2);
     stamp_scaled(art, door_picture(), 860, 270, 2);
     stamp_scaled(art, player_frame(17), 250, 150, 2);

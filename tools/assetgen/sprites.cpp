@@ -82,7 +82,7 @@ void draw_scarf(Canvas& c, const Pose& p, Pt neck) {
     Pt at{neck.x - 3, neck.y + 1};
     for (int i = 0; i < 3; ++i) {
         double dy = 2.0 * turn_sin(p.wave + i * 1100) - p.lift * (i + 1) / 3.0 + 1.0;
-        Pt next{at.x - 4.5, at.y + dy};
+        Pt next{at.x - 3.6, at.y + dy};
         canvas_thick_line(c, at, next, 4.0 - i * 0.6, RAMP_SCARF.at(i == 0 ? 7 : 6 - i));
         at = next;
     }
@@ -128,6 +128,24 @@ Canvas draw_pose(const Pose& p) {
     return c;
 }
 
+// moves a figure sideways into columns 12 .. 44 as far as its width allows, then
+// clears whatever still lies outside them
+Canvas fit_columns(const Canvas& figure) {
+    int left = PLAYER_W, right = -1;
+    for (int y = 0; y < PLAYER_H; ++y)
+        for (int x = 0; x < PLAYER_W; ++x)
+            if (canvas_get(figure, x, y) > 0) left = std::min(left, x), right = std::max(right, x);
+    int shift = 0;
+    if (right > PLAYER_RIGHT_COL)
+        shift = std::max(PLAYER_RIGHT_COL - right, PLAYER_LEFT_COL - left);
+    if (left < PLAYER_LEFT_COL) shift = std::min(PLAYER_LEFT_COL - left, PLAYER_RIGHT_COL - right);
+    Canvas c = make_canvas(PLAYER_W, PLAYER_H);
+    canvas_blit(c, figure, shift, 0, false);
+    canvas_rect(c, 0, 0, PLAYER_LEFT_COL, PLAYER_H, PAL_TRANSPARENT);
+    canvas_rect(c, PLAYER_RIGHT_COL + 1, 0, PLAYER_W, PLAYER_H, PAL_TRANSPARENT);
+    return c;
+}
+
 // mirrors the figure about the middle of columns 12 .. 44
 Canvas facing_left(const Canvas& right) {
     Canvas c = make_canvas(PLAYER_W, PLAYER_H);
@@ -155,11 +173,11 @@ Pose walking(int k) {
     int phase = k * 4096 / 7;
     for (int side = 0; side < 2; ++side) {
         int q = phase + side * 2048;
-        double thigh = 26 * turn_sin(q);
+        double thigh = 24 * turn_sin(q);
         double lift = turn_cos(q) > 0 ? turn_cos(q) : 0;
         p.leg[side] = {thigh, thigh - 40 * lift};
-        double swing = -24 * turn_sin(q);
-        p.arm[side] = {swing, swing + 30};
+        double swing = -18 * turn_sin(q);
+        p.arm[side] = {swing, swing + 24};
     }
     p.lean = 2.5;
     p.wave = phase * 2;
@@ -242,12 +260,12 @@ Canvas spike_up() {
 
 Canvas player_frame(int frame) {
     if (frame < 0 || frame > 31) return Canvas{};
-    if (frame == 0) return draw_pose(standing());
-    if (frame < 8) return draw_pose(walking(frame - 1));
+    if (frame == 0) return fit_columns(draw_pose(standing()));
+    if (frame < 8) return fit_columns(draw_pose(walking(frame - 1)));
     if (frame < 16) return facing_left(player_frame(frame - 8));
-    if (frame < 23) return draw_pose(leaping(frame - 16, 7));
-    if (frame == 23) return draw_pose(leaping(6, 7));
-    return facing_left(draw_pose(tumbling(frame - 24, 8)));
+    if (frame < 23) return fit_columns(draw_pose(leaping(frame - 16, 7)));
+    if (frame == 23) return fit_columns(draw_pose(leaping(6, 7)));
+    return facing_left(fit_columns(draw_pose(tumbling(frame - 24, 8))));
 }
 
 Canvas pointer_picture() {
