@@ -232,7 +232,7 @@ int load_bitmap_file(BitmapFile* bitmap, const char* filename) {
         why = "cannot be opened";
     }
     if (!why && parse_bitmap(bitmap, data.data(), data.size(), &why)) return 1;
-    write_error("\nbitmap %s refused: %s", filename, why);
+    write_error("\nbitmap refused, %s: %s", why, filename);  // the reason first: long names are cut
     return 0;
 }
 
