@@ -72,7 +72,7 @@ int write_canvas_png(const char* path, const Canvas& c) {
 
 int write_contact_sheet(const char* path, const std::vector<NamedCanvas>& pictures,
                         const std::vector<Canvas>& player_frames) {
-    Canvas sheet = make_canvas(1720, 2400, RAMP_GREY.at(2));
+    Canvas sheet = make_canvas(1720, 2580, RAMP_GREY.at(2));
     int x = 20;
     for (const NamedCanvas& p : pictures)
         if (p.canvas.width == 1280)
@@ -112,6 +112,11 @@ int write_contact_sheet(const char* path, const std::vector<NamedCanvas>& pictur
             place(sheet, canvas_scaled(canvas_crop(preview, 0, 740, 280, 284), 560, 568), 1170,
                   1780, "level 3 detail x2");
     }
+    // a walk, a leap and a tumble at twice the size
+    const int zoomed[11] = {0, 1, 2, 3, 4, 5, 6, 7, 16, 19, 24};
+    for (int i = 0; i < 11 && player_frames.size() == 32; ++i)
+        place(sheet, canvas_scaled(player_frames[zoomed[i]], 144, 148), 20 + i * 154, 2410,
+              std::to_string(zoomed[i]).c_str());
     return write_canvas_png(path, sheet);
 }
 

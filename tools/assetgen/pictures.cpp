@@ -104,6 +104,17 @@ void glow(Canvas& c, int cx, int cy, int r, const Ramp& ramp, int lo, int hi) {
         }
 }
 
+// takes the rows from top down to bottom of src over c, more of them towards the
+// bottom, by an ordered dither, and every row below bottom wholly
+void blend_rows(Canvas& c, const Canvas& src, int top, int bottom) {
+    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    for (int y = std::max(0, top); y < std::min(c.height, src.height); ++y)
+        for (int x = 0; x < std::min(c.width, src.width); ++x) {
+            int share = y >= bottom ? 16 : 16 * (y - top) / std::max(1, bottom - top);
+            if (share > bayer[y & 3][x & 3]) canvas_put(c, x, y, canvas_get(src, x, y));
+        }
+}
+
 // the tower of Vantorel: a tapering stone shaft with windows and the beacon cup
 void tower(Canvas& c, int cx, int base, int height, int body, int edge, bool lit) {
     int top = base - height;
@@ -307,16 +318,18 @@ Canvas level_background() {
 
 Canvas ending() {
     Canvas c = make_canvas(SCREEN_W, SCREEN_H);
-    canvas_vgradient(c, 0, 0, SCREEN_W, 420, RAMP_DUSK, 3, 13);
-    canvas_vgradient(c, 0, 420, SCREEN_W, 340, RAMP_FIRE, 8, 12);
-    glow(c, 900, 700, 240, RAMP_FIRE, 9, 15);
+    canvas_vgradient(c, 0, 0, SCREEN_W, 480, RAMP_DUSK, 3, 13);
+    Canvas dawn = make_canvas(SCREEN_W, 760);
+    canvas_vgradient(dawn, 0, 300, SCREEN_W, 460, RAMP_FIRE, 8, 12);
+    blend_rows(c, dawn, 300, 480);
+    glow(c, 620, 700, 260, RAMP_FIRE, 9, 15);
     ridge(c, 0xE11u, 660, 150, 90, 900, RAMP_DUSK.at(5));
     ridge(c, 0xE12u, 730, 80, 60, 900, RAMP_DUSK.at(3));
-    tower(c, 420, 820, 500, RAMP_STONE.at(3), RAMP_STONE.at(5), true);
+    tower(c, 1110, 820, 380, RAMP_STONE.at(3), RAMP_STONE.at(5), true);
     hills(c, 830, 24, 900, SCREEN_H, RAMP_LEAF.at(3));
     forest(c, 0xF2Eu, 820, 24, 60, 110, RAMP_LEAF.at(1), RAMP_LEAF.at(4));
     hills(c, 920, 14, 1300, SCREEN_H, RAMP_LEAF.at(2));
-    stamp_scaled(c, player_frame(24), 760, 905 - 2 * 62, 2);
+    stamp_scaled(c, player_frame(24), 560, 905 - 2 * 62, 2);
     const char* head[] = {"The beacon burns again!"};
     text_block(c, head, 1, SCREEN_W / 2, 60, 1220, 96, 0,
                style(CAPTION_SERIF, 96, RAMP_GOLD, 15, 5, 6));
