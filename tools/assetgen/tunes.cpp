@@ -172,16 +172,16 @@ MidiSong story_tune() {
     Arranger a{62, 480, 1920, {}};
     a.chords = {{0, MIN}, {8, MAJ}, {5, MIN}, {7, MAJ},  {0, MIN}, {3, MAJ}, {5, MIN},
                 {7, MAJ}, {8, MAJ}, {5, MIN}, {7, DOM7}, {0, MIN}, {0, MIN}};
-    MidiTrack melody = track("Clarinet", 0, 71, 100, 60);
+    MidiTrack melody = track("Clarinet", 0, 71, 120, 60);
     add_melody(melody,
                "5h. 4e 3e | 4h 3q 2q | 1h 2q 3q | #7,w | 5h. 6e 5e | 1'h 7q 6q | 5q 4q 6q 5q | 5w |"
                "6h 5q 4q | 3h 4q 5q | #7q 1'q 2'q #7q | 1'w",
-               62, true, 0, 88, 480);
-    MidiTrack celesta = track("Celesta", 1, 8, 85, 90);
-    a.arpeggio(celesta, 0, 12, "0.2.4.2.", 62, 66);
-    MidiTrack strings = track("Tremolo strings", 2, 44, 78, 40);
-    a.pad(strings, 0, 12, 50, 56);
-    MidiTrack bass = track("Pizzicato bass", 3, 45, 100, 64);
+               62, true, 0, 104, 480);
+    MidiTrack celesta = track("Celesta", 1, 8, 105, 90);
+    a.arpeggio(celesta, 0, 12, "0.2.4.2.", 62, 80);
+    MidiTrack strings = track("Tremolo strings", 2, 44, 96, 40);
+    a.pad(strings, 0, 12, 50, 70);
+    MidiTrack bass = track("Pizzicato bass", 3, 45, 120, 64);
     a.bass(bass, 0, 11, "R..F..R.", 38, 88);
     a.bass(bass, 12, 12, "R-------", 38, 80);
     MidiTrack drums = track("Drums", 9, 0, 76, 64);
