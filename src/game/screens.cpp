@@ -1,31 +1,63 @@
-// TEMPORARY: frame skeletons that stand in for the screens and levels until the
-// game itself is built. Each checks Escape, starts the clock, reads the mouse,
-// clears the back buffer and flips when there is a display, and waits out the
-// frame, which is all the loop, the pacing and the presentation need.
+// The title screen with its two story pages, and the ending screen.
 #include "game/screens.h"
 
+#include "audio/music.h"
+#include "game/movement.h"
+#include "game/setup.h"
 #include "game/world.h"
 #include "gfx/display.h"
 #include "support/clock.h"
 
 namespace {
 
-int skeleton_frame() {
-    if (async_key_state(VK_ESCAPE) & 0x8000) post_message(main_window_handle, WM_DESTROY, 0, 0);
-    start_clock();
-    if (lpdimouse) lpdimouse->get_device_state(sizeof(DIMOUSESTATE), &mouse_state);
-    if (back_surface) {
-        fill_surface(back_surface, 0, nullptr);
-        flip_display();
+void show_picture(BitmapImage& picture) {
+    fill_surface(back_surface, 0, nullptr);
+    lock_back();
+    draw_image8(&picture, back_pixels, back_pitch, 0);
+    unlock_back();
+}
+
+// One press of Enter turns one page, however long it is held: a press counts
+// on the first frame it is seen down after a frame in which it was up.
+void enter_handling() {
+    if (key_down(VK_RETURN)) {
+        if (story_page == 0) play_music(story_music);
+        if (enter_latch == 1) {
+            ++story_page;
+            enter_latch = 0;
+        }
+    } else {
+        enter_latch = 1;
     }
-    wait_clock(30);
-    return 1;
 }
 
 }  // namespace
 
-int title_frame(void*, int) { return skeleton_frame(); }
-int level1_frame(void*, int) { return skeleton_frame(); }
-int level2_frame(void*, int) { return skeleton_frame(); }
-int level3_frame(void*, int) { return skeleton_frame(); }
-int ending_frame(void*, int) { return skeleton_frame(); }
+int title_frame(void*, int) {
+    escape_check();
+    start_clock();
+    mouse_fetch();
+    pointer_motion();
+    pointer_clamp();
+    enter_handling();
+    if (story_page != 3) {
+        show_picture(landscapes[story_page]);
+        bob_draw(&cursor, back_surface);
+        flip_display();
+        wait_clock(30);
+    } else {
+        ++game_state;
+        platform_dir = 0;
+        setup_level1();
+    }
+    return 1;
+}
+
+int ending_frame(void*, int) {
+    escape_check();
+    start_clock();
+    show_picture(landscapes[4]);
+    flip_display();
+    wait_clock(30);
+    return 1;
+}

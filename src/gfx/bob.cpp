@@ -274,15 +274,17 @@ int bob_draw_scaled16(const Bob* bob, int width, int height, DirectDrawSurface* 
     return bob_draw_scaled(bob, width, height, dest);
 }
 
-int bob_overlap(const Bob* a, const Bob* b) {
-    if (!a || !b) return 0;
-    int hwa = (a->width >> 1) - (a->width >> 3), hha = (a->height >> 1) - (a->height >> 3);
-    int hwb = (b->width >> 1) - (b->width >> 3), hhb = (b->height >> 1) - (b->height >> 3);
-    std::int64_t dx =
-        truncate(b->x + static_cast<float>(hwb)) - truncate(a->x + static_cast<float>(hwa));
-    std::int64_t dy =
-        truncate(b->y + static_cast<float>(hhb)) - truncate(a->y + static_cast<float>(hha));
+int bob_overlap_at(float ax, float ay, int wa, int ha, float bx, float by, int wb, int hb) {
+    int hwa = (wa >> 1) - (wa >> 3), hha = (ha >> 1) - (ha >> 3);
+    int hwb = (wb >> 1) - (wb >> 3), hhb = (hb >> 1) - (hb >> 3);
+    std::int64_t dx = truncate(bx + static_cast<float>(hwb)) - truncate(ax + static_cast<float>(hwa));
+    std::int64_t dy = truncate(by + static_cast<float>(hhb)) - truncate(ay + static_cast<float>(hha));
     if (dx < 0) dx = -dx;
     if (dy < 0) dy = -dy;
     return dx < std::int64_t{hwa} + hwb && dy < std::int64_t{hha} + hhb ? 1 : 0;
+}
+
+int bob_overlap(const Bob* a, const Bob* b) {
+    if (!a || !b) return 0;
+    return bob_overlap_at(a->x, a->y, a->width, a->height, b->x, b->y, b->width, b->height);
 }

@@ -83,6 +83,9 @@ int bob_draw(const Bob* bob, DirectDrawSurface* dest);
 int bob_draw_scaled(const Bob* bob, int width, int height, DirectDrawSurface* dest);
 int bob_draw16(const Bob* bob, DirectDrawSurface* dest);
 int bob_draw_scaled16(const Bob* bob, int width, int height, DirectDrawSurface* dest);
+// the overlap test of two boxes given by top-left corner and size: each box
+// covers three quarters of its size from its corner; 1 when they overlap
+int bob_overlap_at(float ax, float ay, int wa, int ha, float bx, float by, int wb, int hb);
 // 1 when the boxes of three quarters of each size, from their top-left corners,
 // overlap; 0 otherwise or for a null record
 int bob_overlap(const Bob* a, const Bob* b);

@@ -204,7 +204,8 @@ std::string format_script_line(const ScriptLine& line) {
         if (!keys.empty()) keys += ',';
         keys += name;
     }
-    if (keys.empty()) keys = "-";
+    // push_back rather than = "-", which GCC 12 at -O3 warns about (-Wrestrict) in error
+    if (keys.empty()) keys.push_back('-');
     char text[96];
     std::snprintf(text, sizeof text, "%-8u %-16s %6d %6d  %d", line.count, keys.c_str(), line.dx,
                   line.dy, line.button);

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +16,16 @@
 #include "shell/options.h"
 #include "shell/trace.h"
 #include "shell/winmain.h"
+
+namespace {
+
+bool can_create(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f) std::fclose(f);
+    return f != nullptr;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     Options options;
@@ -28,16 +40,30 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // Files named on the command line are where the caller meant them, not in
+    // the asset folder the game works in.
+    for (std::string* path : {&options.record, &options.trace, &options.shots, &options.audio_out}) {
+        if (!path->empty()) *path = std::filesystem::absolute(*path).string();
+    }
     if (!options.assets.empty() && chdir(options.assets.c_str()) != 0) {
         std::fprintf(stderr, "vantorel17: --assets %s: %s\n", options.assets.c_str(),
                      std::strerror(errno));
         return 2;
     }
 
+    // A timedemo runs on the virtual clock, so that the game behaves as it does
+    // paced while the waits return at once.
+    if (options.headless || options.timedemo) use_virtual_clock(options.start_tick);
     if (options.headless) {
-        use_virtual_clock(options.start_tick);
-        set_backend(make_headless_backend(std::move(script), has_script, options.shots,
-                                          options.shot_every));
+        if (!options.audio_out.empty() && !can_create(options.audio_out)) {
+            std::fprintf(stderr, "vantorel17: cannot write %s\n", options.audio_out.c_str());
+            return 2;
+        }
+        HeadlessOutputs outputs;
+        outputs.shots_dir = options.shots;
+        outputs.shot_every = options.shot_every;
+        outputs.audio_out = options.audio_out;
+        set_backend(make_headless_backend(std::move(script), has_script, outputs));
     } else {
         SdlBackendOptions sdl;
         sdl.windowed = options.windowed;
@@ -57,8 +83,16 @@ int main(int argc, char** argv) {
     }
 
     static char command_line[] = "";
+    auto started = std::chrono::steady_clock::now();
     int code = WinMain(nullptr, nullptr, command_line, 1);
     bool opened = main_window_handle != nullptr;
+    if (options.timedemo && opened) {
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        unsigned long long frames = pass_count() > 0 ? pass_count() - 1 : 0;
+        std::printf("timedemo: %llu frames in %.3f s: %.1f frames per second\n", frames, seconds,
+                    seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+    }
 
     stop_recording();
     close_trace();

@@ -12,8 +12,9 @@ int parse_options(int argc, char** argv, Options* o) {
     CLI::App app{"Vantorel 17: a side-view platform game.", "vantorel17"};
     app.set_version_flag("--version", "vantorel17 " V17_VERSION);
     app.add_flag("--window", o->windowed, "a 1280x1024 window instead of full screen");
-    app.add_flag("--headless", o->headless,
-                 "no window or audio device: virtual clock, needs --input or --frames");
+    CLI::Option* headless =
+        app.add_flag("--headless", o->headless,
+                     "no window or audio device: virtual clock, needs --input or --frames");
     app.add_option("--input", o->input, "play an input script instead of the keyboard and mouse");
     app.add_option("--record", o->record, "write the keyboard and mouse of this run as a script");
     app.add_option("--trace", o->trace, "write one JSON line per frame");
@@ -25,6 +26,10 @@ int parse_options(int argc, char** argv, Options* o) {
     app.add_option("--shots", o->shots, "headless: write presented frames as PNG into DIR");
     app.add_option("--shot-every", o->shot_every, "with --shots: every Nth frame (default 1)")
         ->check(CLI::PositiveNumber);
+    app.add_option("--audio-out", o->audio_out, "headless: write the mixed audio as a WAV file")
+        ->needs(headless);
+    app.add_flag("--timedemo", o->timedemo,
+                 "with --input: run unpaced and print frames per second at the end");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -40,6 +45,10 @@ int parse_options(int argc, char** argv, Options* o) {
     if (o->headless && o->input.empty() && o->frames == 0) {
         std::fprintf(stderr, "vantorel17: --headless needs --input or --frames\n\n%s",
                      app.help().c_str());
+        return 2;
+    }
+    if (o->timedemo && o->input.empty()) {
+        std::fprintf(stderr, "vantorel17: --timedemo needs --input\n\n%s", app.help().c_str());
         return 2;
     }
     return -1;

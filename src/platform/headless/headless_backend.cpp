@@ -1,32 +1,43 @@
 // Headless backend: plays the input script pass by pass. It never opens
-// anything, so it runs where there is no display and no audio device.
+// anything, so it runs where there is no display and no audio device. Audio is
+// pulled at each new pass for the virtual milliseconds since the last one, so the
+// mixer moves on exactly with the virtual clock, and can be kept as a WAV file.
 #include "platform/headless/headless_backend.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "platform/headless/png_file.h"
+#include "platform/headless/wav_writer.h"
 #include "platform/win32.h"
 
 namespace {
 
+constexpr int kPullFrames = 1024;  // frames pulled at a time
+
 class HeadlessBackend final : public Backend {
-   public:
-    HeadlessBackend(InputScript script, bool has_script, std::string shots_dir, int shot_every)
+public:
+    HeadlessBackend(InputScript script, bool has_script, const HeadlessOutputs& outputs)
         : script_(std::move(script)),
           has_script_(has_script),
-          shots_dir_(std::move(shots_dir)),
-          shot_every_(shot_every < 1 ? 1 : shot_every) {
+          shots_dir_(outputs.shots_dir),
+          shot_every_(outputs.shot_every < 1 ? 1 : outputs.shot_every) {
         std::error_code ignored;  // a folder that cannot be made shows as a write error later
         if (!shots_dir_.empty()) std::filesystem::create_directories(shots_dir_, ignored);
+        const std::string& audio_out = outputs.audio_out;
+        if (!audio_out.empty() && !wav_.open(audio_out.c_str(), HEADLESS_AUDIO_RATE))
+            std::fprintf(stderr, "vantorel17: cannot write %s\n", audio_out.c_str());
     }
 
     int open_window(const char*, int, int) override { return 1; }
     void close_window() override {}
 
     void pump(bool new_pass) override {
-        if (new_pass && has_script_) feed_script_pass(script_, pass_count() - 1);
+        if (!new_pass) return;
+        if (has_script_) feed_script_pass(script_, pass_count() - 1);
+        advance_audio();
     }
 
     std::uint32_t real_ticks() override { return 0; }  // unused: headless time is virtual
@@ -51,22 +62,59 @@ class HeadlessBackend final : public Backend {
             warned_ = true;
         }
     }
-    // TEMPORARY: audio is not pulled yet.
-    int open_audio(AudioPull, void*, int*) override { return 0; }
-    void close_audio() override {}
 
-   private:
+    int open_audio(AudioPull pull, void* user, int* rate) override {
+        if (!pull || pull_) return 0;
+        pull_ = pull;
+        user_ = user;
+        last_tick_ = get_tick_count();
+        elapsed_ms_ = 0;
+        frames_done_ = 0;
+        if (rate) *rate = HEADLESS_AUDIO_RATE;
+        return 1;
+    }
+
+    void close_audio() override {
+        pull_ = nullptr;
+        wav_.finish();
+    }
+
+private:
+    // Renders the frames due for the time since the last pass. Counting whole
+    // milliseconds since the output opened and frames done keeps the fractions
+    // of a frame (44.1 per ms) from being lost or piling up.
+    void advance_audio() {
+        if (!pull_) return;
+        std::uint32_t now = get_tick_count();
+        elapsed_ms_ += now - last_tick_;  // unsigned: right across the 32-bit wrap
+        last_tick_ = now;
+        std::uint64_t due = elapsed_ms_ * HEADLESS_AUDIO_RATE / 1000 - frames_done_;
+        while (due > 0) {
+            int n = static_cast<int>(std::min<std::uint64_t>(due, kPullFrames));
+            pull_(buffer_, n, user_);
+            wav_.write(buffer_, n);
+            due -= static_cast<std::uint64_t>(n);
+            frames_done_ += static_cast<std::uint64_t>(n);
+        }
+    }
+
     InputScript script_;
     bool has_script_;
     std::string shots_dir_;  // empty: no shots
     int shot_every_;
     bool warned_ = false;
+    WavWriter wav_;
+    AudioPull pull_ = nullptr;
+    void* user_ = nullptr;
+    std::uint32_t last_tick_ = 0;
+    std::uint64_t elapsed_ms_ = 0;   // virtual ms since the output opened
+    std::uint64_t frames_done_ = 0;  // frames pulled since the output opened
+    float buffer_[2 * kPullFrames];
 };
 
 }  // namespace
 
 std::unique_ptr<Backend> make_headless_backend(InputScript script, bool has_script,
-                                               std::string shots_dir, int shot_every) {
-    return std::make_unique<HeadlessBackend>(std::move(script), has_script, std::move(shots_dir),
-                                             shot_every);
+                                               const HeadlessOutputs& outputs) {
+    return std::make_unique<HeadlessBackend>(std::move(script), has_script, outputs);
 }

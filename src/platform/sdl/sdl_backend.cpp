@@ -1,12 +1,20 @@
 // SDL backend. Events are pumped at each peek of the message queue, never in
 // the middle of a frame, so that what a frame polls is what a recording of the
 // pass holds. The window is borderless, full screen on the desktop or a
-// window of the game's size; Alt+Enter switches between the two.
+// window of the game's size; Alt+Enter switches between the two. Audio goes to
+// one output device whose thread pulls the mixer; where none can be opened, a
+// thread of our own pulls it in real time and drops it, so that everything
+// keeps the same time and plays silent.
 #include "platform/sdl/sdl_backend.h"
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 #include "platform/win32.h"
 
@@ -59,7 +67,10 @@ int vk_from_scancode(SDL_Scancode sc) {
 class SdlBackend final : public Backend {
    public:
     explicit SdlBackend(SdlBackendOptions options) : options_(std::move(options)) {}
-    ~SdlBackend() override { close_window(); }
+    ~SdlBackend() override {
+        close_audio();
+        close_window();
+    }
 
     int open_window(const char* caption, int width, int height) override;
     void close_window() override;
@@ -71,14 +82,16 @@ class SdlBackend final : public Backend {
                     std::int32_t* bottom) override;
     void present(const std::uint8_t* pixels, int pitch, int width, int height,
                  const std::uint8_t* palette_rgb) override;
-    // TEMPORARY: audio is not opened yet.
-    int open_audio(AudioPull, void*, int*) override { return 0; }
-    void close_audio() override {}
+    int open_audio(AudioPull pull, void* user, int* rate) override;
+    void close_audio() override;
 
    private:
     void handle(const SDL_Event& e);
     void toggle_full_screen();
     void show_black();
+    bool open_audio_device(int* rate);
+    void run_null_output();
+    static void audio_callback(void* self, Uint8* stream, int len);
 
     SdlBackendOptions options_;
     SDL_Window* window_ = nullptr;
@@ -87,7 +100,101 @@ class SdlBackend final : public Backend {
     int texture_w_ = 0, texture_h_ = 0;
     bool video_started_ = false;
     bool full_screen_ = false;
+
+    AudioPull pull_ = nullptr;  // what the output pulls from while open
+    void* pull_user_ = nullptr;
+    bool audio_started_ = false;
+    SDL_AudioDeviceID audio_device_ = 0;
+    std::thread null_output_;  // stands in for a device that could not be opened
+    std::atomic<bool> null_running_{false};
+    bool said_silent_ = false;
 };
+
+constexpr int kNullRate = 48000;     // the null output's rate, in Hz
+constexpr int kDeviceFrames = 1024;  // frames per device callback (about 21 ms)
+
+int SdlBackend::open_audio(AudioPull pull, void* user, int* rate) {
+    if (!pull || pull_) return 0;
+    pull_ = pull;
+    pull_user_ = user;
+    int opened_rate = kNullRate;
+    if (!open_audio_device(&opened_rate)) {
+        null_running_ = true;
+        null_output_ = std::thread([this] { run_null_output(); });
+    }
+    if (rate) *rate = opened_rate;
+    return 1;
+}
+
+// Opens the default output at 48 or 44.1 kHz in float stereo, started at once;
+// false, with the reason said once on stderr, when there is none.
+bool SdlBackend::open_audio_device(int* rate) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+        audio_started_ = true;
+        SDL_AudioSpec want{};
+        want.freq = 48000;
+        want.format = AUDIO_F32SYS;
+        want.channels = 2;
+        want.samples = kDeviceFrames;
+        want.callback = audio_callback;
+        want.userdata = this;
+        SDL_AudioSpec have{};
+        audio_device_ =
+            SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+        if (audio_device_ && have.freq != 44100 && have.freq != 48000) {
+            // Any other device rate: SDL converts from ours.
+            SDL_CloseAudioDevice(audio_device_);
+            audio_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        }
+        if (audio_device_) {
+            *rate = have.freq;
+            SDL_PauseAudioDevice(audio_device_, 0);
+            return true;
+        }
+    }
+    if (!said_silent_) {
+        std::fprintf(stderr, "vantorel17: no audio output (%s); playing silent\n", SDL_GetError());
+        said_silent_ = true;
+    }
+    if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audio_started_ = false;
+    return false;
+}
+
+void SdlBackend::audio_callback(void* self, Uint8* stream, int len) {
+    auto* b = static_cast<SdlBackend*>(self);
+    b->pull_(reinterpret_cast<float*>(stream), len / static_cast<int>(2 * sizeof(float)),
+             b->pull_user_);
+}
+
+// Pulls what a device would have played by now, every 10 ms, and drops it.
+void SdlBackend::run_null_output() {
+    using Clock = std::chrono::steady_clock;
+    std::vector<float> scratch(2 * kDeviceFrames);
+    Clock::time_point start = Clock::now();
+    std::uint64_t done = 0;
+    while (null_running_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+        std::uint64_t due = static_cast<std::uint64_t>(us.count()) * kNullRate / 1000000 - done;
+        while (due > 0) {
+            int n = static_cast<int>(std::min<std::uint64_t>(due, kDeviceFrames));
+            pull_(scratch.data(), n, pull_user_);
+            done += static_cast<std::uint64_t>(n);
+            due -= static_cast<std::uint64_t>(n);
+        }
+    }
+}
+
+void SdlBackend::close_audio() {
+    if (audio_device_) SDL_CloseAudioDevice(audio_device_);  // waits for a callback in progress
+    audio_device_ = 0;
+    if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audio_started_ = false;
+    null_running_ = false;
+    if (null_output_.joinable()) null_output_.join();
+    pull_ = nullptr;
+}
 
 int SdlBackend::open_window(const char* caption, int width, int height) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {

@@ -1,0 +1,132 @@
+// Small WAV and standard MIDI files made in memory, for the audio tests, the
+// example's test and the mixer benchmark. Files are byte strings; broken ones
+// are put together from the same pieces.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// ---- WAV (little-endian RIFF) ------------------------------------------------------
+
+inline std::string le16(std::uint32_t v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
+
+inline std::string le32(std::uint32_t v) {
+    return le16(v & 0xFFFF) + le16(v >> 16);
+}
+
+// A chunk with its id and size, padded to an even length.
+inline std::string riff_chunk(const std::string& id, const std::string& payload) {
+    std::string c = id + le32(static_cast<std::uint32_t>(payload.size())) + payload;
+    if (payload.size() % 2) c += '\0';
+    return c;
+}
+
+inline std::string riff_file(const std::string& form, const std::string& chunks) {
+    return "RIFF" + le32(static_cast<std::uint32_t>(4 + chunks.size())) + form + chunks;
+}
+
+// A "fmt " chunk of size bytes (16 is the plain PCM record, 18 adds cbSize 0).
+inline std::string fmt_chunk(int tag, int channels, int rate, int bits, int size = 16) {
+    int align = channels * bits / 8;
+    std::string f =
+        le16(tag) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits);
+    f.resize(static_cast<std::size_t>(size), '\0');
+    return riff_chunk("fmt ", f);
+}
+
+inline std::string wav_file(const std::string& data, int channels = 1, int rate = 11025,
+                            int bits = 8, int fmt_size = 16) {
+    return riff_file("WAVE",
+                     fmt_chunk(1, channels, rate, bits, fmt_size) + riff_chunk("data", data));
+}
+
+// 8-bit unsigned mono samples from values -128..127.
+inline std::string pcm8(const std::vector<int>& values) {
+    std::string s;
+    for (int v : values) s += static_cast<char>(v + 128);
+    return s;
+}
+
+// A square wave of 8-bit unsigned samples: count samples, amplitude 0..127,
+// half a period of period/2 samples up and period/2 down.
+inline std::string square8(int count, int amplitude, int period) {
+    std::string s;
+    for (int i = 0; i < count; ++i)
+        s += static_cast<char>(128 + (i % period < period / 2 ? amplitude : -amplitude));
+    return s;
+}
+
+// ---- standard MIDI files (big-endian) ------------------------------------------
+
+inline std::string be16(std::uint32_t v) {
+    return {static_cast<char>((v >> 8) & 0xFF), static_cast<char>(v & 0xFF)};
+}
+
+inline std::string be32(std::uint32_t v) {
+    return be16(v >> 16) + be16(v & 0xFFFF);
+}
+
+inline std::string vlq(std::uint32_t v) {
+    std::string s(1, static_cast<char>(v & 0x7F));
+    while (v >>= 7) s.insert(s.begin(), static_cast<char>(0x80 | (v & 0x7F)));
+    return s;
+}
+
+struct MidiEvent {
+    std::uint32_t tick;
+    std::string bytes;  // status and data, or a meta event from 0xFF on
+};
+
+inline MidiEvent note_on(std::uint32_t tick, int ch, int key, int velocity = 100) {
+    return {tick,
+            {static_cast<char>(0x90 | ch), static_cast<char>(key), static_cast<char>(velocity)}};
+}
+
+inline MidiEvent note_off(std::uint32_t tick, int ch, int key) {
+    return {tick, {static_cast<char>(0x80 | ch), static_cast<char>(key), 0}};
+}
+
+inline MidiEvent program(std::uint32_t tick, int ch, int number) {
+    return {tick, {static_cast<char>(0xC0 | ch), static_cast<char>(number)}};
+}
+
+// Microseconds per quarter note from tick on.
+inline MidiEvent tempo(std::uint32_t tick, std::uint32_t us) {
+    return {tick, std::string("\xFF\x51\x03", 3) + std::string{static_cast<char>(us >> 16),
+                                                               static_cast<char>(us >> 8),
+                                                               static_cast<char>(us)}};
+}
+
+// A track chunk of the events in tick order, closed by End of Track at end_tick
+// (or at the last event when end_tick is earlier).
+inline std::string midi_track(std::vector<MidiEvent> events, std::uint32_t end_tick = 0) {
+    std::stable_sort(events.begin(), events.end(),
+                     [](const MidiEvent& a, const MidiEvent& b) { return a.tick < b.tick; });
+    std::string body;
+    std::uint32_t at = 0;
+    for (const MidiEvent& e : events) {
+        body += vlq(e.tick - at) + e.bytes;
+        at = e.tick;
+    }
+    body += vlq(std::max(end_tick, at) - at) + std::string("\xFF\x2F\x00", 3);
+    return "MTrk" + be32(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+inline std::string midi_file(const std::vector<std::string>& tracks, int division = 480,
+                             int format = 1) {
+    std::string f = "MThd" + be32(6) + be16(format) +
+                    be16(static_cast<std::uint32_t>(tracks.size())) + be16(division);
+    for (const std::string& t : tracks) f += t;
+    return f;
+}
+
+// One note on channel 0 from tick 0 to end_tick at the default tempo (120 bpm):
+// a piece of end_tick / 960 seconds with 480 ticks per quarter note.
+inline std::string one_note_midi(std::uint32_t end_tick, int key = 60) {
+    return midi_file(
+        {midi_track({program(0, 0, 0), note_on(0, 0, key), note_off(end_tick, 0, key)})});
+}
