@@ -22,8 +22,7 @@ int main() {
     Polygon p{1, 4, 40, 10, 0, 0, 9, square};
     fill_polygon8(&p, pixels.data(), 64);
     bool ok = pixels[20 * 64 + 20] == 7 && pixels[9 * 64 + 20] == 0 && pixels[40 * 64 + 0] == 3 &&
-              pixels[40 * 64 + 63] == 3 && pixels[12 * 64 + 42] == 9 &&
-              fast_distance2d(3, 4) == 6;
+              pixels[40 * 64 + 63] == 3 && pixels[12 * 64 + 42] == 9 && fast_distance2d(3, 4) == 6;
     std::printf("outside project: %s\n", ok ? "ok" : "wrong pixels");
     return ok ? 0 : 1;
 }
