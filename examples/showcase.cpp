@@ -41,7 +41,7 @@ constexpr int POLYGON_FRAMES = 240;
 // A headless backend that writes what the screen shows as PNG pictures: at most
 // one per `every_ms` of virtual time, named after the scene that runs.
 class ShotsBackend final : public Backend {
-   public:
+public:
     ShotsBackend(std::string dir, int every_ms) : dir_(std::move(dir)), every_ms_(every_ms) {}
 
     void set_scene(const std::string& scene) {
@@ -72,7 +72,7 @@ class ShotsBackend final : public Backend {
     int open_audio(AudioPull, void*, int*) override { return 0; }
     void close_audio() override {}
 
-   private:
+private:
     std::string dir_;
     int every_ms_;
     std::string scene_;

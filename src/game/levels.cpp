@@ -31,23 +31,23 @@ const StripRule kLevel1Strips[] = {
 };
 
 const StripRule kLevel2Strips[] = {
-    {&spike_left, 12, true, 0, true, 0, 0, 30, 100, 900},       // 2a
-    {&spike_left, 12, false, 700, true, -150, 0, 30, 100, 900}, // 2b
-    {&spike_up, 6, true, 0, true, 0, 30, 0, 100, 900},          // 2c
-    {&spike_up, 20, true, 180, false, 896, 30, 0, 100, 900},    // 2d
-    {&spike_down, 6, true, 0, true, 0, 30, 0, 100, 900},        // 2e
+    {&spike_left, 12, true, 0, true, 0, 0, 30, 100, 900},        // 2a
+    {&spike_left, 12, false, 700, true, -150, 0, 30, 100, 900},  // 2b
+    {&spike_up, 6, true, 0, true, 0, 30, 0, 100, 900},           // 2c
+    {&spike_up, 20, true, 180, false, 896, 30, 0, 100, 900},     // 2d
+    {&spike_down, 6, true, 0, true, 0, 30, 0, 100, 900},         // 2e
 };
 
 const StripRule kLevel3Strips[] = {
-    {&spike_right, 25, true, 0, true, 0, 0, 30, 50, 40},       // 3a
-    {&spike_right, 17, false, 1090, false, 400, 0, 30, 50, 40}, // 3b
-    {&spike_right, 19, false, 460, false, 0, 0, 30, 50, 40},   // 3c
-    {&spike_left, 19, true, 0, true, 0, 0, 30, 40, 40},        // 3d
-    {&spike_left, 17, false, 880, false, 400, 0, 30, 50, 40},  // 3e
-    {&spike_left, 30, false, 1250, false, 0, 0, 30, 50, 40},   // 3f
-    {&spike_up, 6, false, 910, false, 370, 30, 0, 50, 40},     // 3g
-    {&spike_up, 30, true, 0, true, 0, 30, 0, 50, 40},          // 3h
-    {&spike_down, 6, true, 0, true, 0, 30, 0, 50, 40},         // 3i
+    {&spike_right, 25, true, 0, true, 0, 0, 30, 50, 40},         // 3a
+    {&spike_right, 17, false, 1090, false, 400, 0, 30, 50, 40},  // 3b
+    {&spike_right, 19, false, 460, false, 0, 0, 30, 50, 40},     // 3c
+    {&spike_left, 19, true, 0, true, 0, 0, 30, 40, 40},          // 3d
+    {&spike_left, 17, false, 880, false, 400, 0, 30, 50, 40},    // 3e
+    {&spike_left, 30, false, 1250, false, 0, 0, 30, 50, 40},     // 3f
+    {&spike_up, 6, false, 910, false, 370, 30, 0, 50, 40},       // 3g
+    {&spike_up, 30, true, 0, true, 0, 30, 0, 50, 40},            // 3h
+    {&spike_down, 6, true, 0, true, 0, 30, 0, 50, 40},           // 3i
 };
 
 // Wall column: piece i at (x + dx * i, y + dy * i) like the strips; twin_x, when
@@ -61,14 +61,14 @@ struct ColumnRule {
 };
 
 const ColumnRule kLevel2Columns[] = {
-    {true, 0, 0, 0, 180, 0},        // 2F
-    {false, 730, 30, 0, -180, 0},   // 2G
-    {false, 1030, 75, 0, 180, 1210},// 2H
+    {true, 0, 0, 0, 180, 0},          // 2F
+    {false, 730, 30, 0, -180, 0},     // 2G
+    {false, 1030, 75, 0, 180, 1210},  // 2H
 };
 
 const ColumnRule kLevel3Columns[] = {
-    {true, 0, 0, 0, -180, 0},   // 3W1
-    {false, 910, 0, 0, 180, 0}, // 3W2
+    {true, 0, 0, 0, -180, 0},    // 3W1
+    {false, 910, 0, 0, 180, 0},  // 3W2
 };
 
 struct FixedPlatform {
@@ -230,8 +230,8 @@ int level1_frame(void*, int) {
 }
 
 int level2_frame(void*, int) {
-    return upper_level_frame(2, kLevel2Strips, kLevel2Columns, kLevel2Fixed, 100.0f, 500.0f,
-                             50.0f, 40.0f, setup_level3);
+    return upper_level_frame(2, kLevel2Strips, kLevel2Columns, kLevel2Fixed, 100.0f, 500.0f, 50.0f,
+                             40.0f, setup_level3);
 }
 
 int level3_frame(void*, int) {

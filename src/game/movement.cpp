@@ -27,15 +27,21 @@ void set_player_sequence(int sequence, int speed) {
 
 }  // namespace
 
-int key_down(int vk) { return (async_key_state(vk) & 0x8000) ? 1 : 0; }
+int key_down(int vk) {
+    return (async_key_state(vk) & 0x8000) ? 1 : 0;
+}
 
-int left_button_down() { return mouse_state.rgbButtons[0] != 0 ? 1 : 0; }
+int left_button_down() {
+    return mouse_state.rgbButtons[0] != 0 ? 1 : 0;
+}
 
 void music_keep_alive() {
     if (music_status(game_music) == MUSIC_STATE_STOPPED) play_music(game_music);
 }
 
-void apply_gravity() { player.vy = static_cast<float>(player.vy + 1.0); }
+void apply_gravity() {
+    player.vy = static_cast<float>(player.vy + 1.0);
+}
 
 void pointer_motion() {
     mouse_x += mouse_state.lX;
@@ -168,9 +174,8 @@ void ground_settle() {
         int top = static_cast<int>(player.y + 24.0);
         int right = static_cast<int>(player.width + player.x - 32.0);
         int bottom = static_cast<int>(player.height + player.y - 12.0);
-        if (!back_pixels ||
-            !scan_color8(left, top, right, bottom, GROUND_COLOR, GROUND_COLOR, back_pixels,
-                         back_pitch))
+        if (!back_pixels || !scan_color8(left, top, right, bottom, GROUND_COLOR, GROUND_COLOR,
+                                         back_pixels, back_pitch))
             break;
         player.vy = 0.0f;
         player.vx = 0.0f;

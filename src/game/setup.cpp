@@ -15,7 +15,7 @@ void place(Bob& bob, float x, float y) {
 
 int setup_level1() {
     // Level 1's platforms, as laid out before the whole course was raised by 240.
-    static const int tempplatX[NUM_PLATFORMS_LEVEL1] = {400, 200, 0,    200, 0,  400,
+    static const int tempplatX[NUM_PLATFORMS_LEVEL1] = {400, 200, 0,    200,  0,   400,
                                                         600, 800, 1000, 1180, 1000};
     static const int tempplatY[NUM_PLATFORMS_LEVEL1] = {844, 724, 574, 424, 324, 424,
                                                         324, 324, 424, 574, 724};

@@ -277,8 +277,10 @@ int bob_draw_scaled16(const Bob* bob, int width, int height, DirectDrawSurface* 
 int bob_overlap_at(float ax, float ay, int wa, int ha, float bx, float by, int wb, int hb) {
     int hwa = (wa >> 1) - (wa >> 3), hha = (ha >> 1) - (ha >> 3);
     int hwb = (wb >> 1) - (wb >> 3), hhb = (hb >> 1) - (hb >> 3);
-    std::int64_t dx = truncate(bx + static_cast<float>(hwb)) - truncate(ax + static_cast<float>(hwa));
-    std::int64_t dy = truncate(by + static_cast<float>(hhb)) - truncate(ay + static_cast<float>(hha));
+    std::int64_t dx =
+        truncate(bx + static_cast<float>(hwb)) - truncate(ax + static_cast<float>(hwa));
+    std::int64_t dy =
+        truncate(by + static_cast<float>(hhb)) - truncate(ay + static_cast<float>(hha));
     if (dx < 0) dx = -dx;
     if (dy < 0) dy = -dy;
     return dx < std::int64_t{hwa} + hwb && dy < std::int64_t{hha} + hhb ? 1 : 0;

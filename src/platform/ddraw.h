@@ -128,7 +128,7 @@ class DirectDrawClipper;
 // Reference counted; the display object that made it owns it and frees what is
 // left when it goes itself.
 class DirectDrawObject {
-   public:
+public:
     DirectDrawObject(const DirectDrawObject&) = delete;
     DirectDrawObject& operator=(const DirectDrawObject&) = delete;
     // one more reference; returns the new count
@@ -136,7 +136,7 @@ class DirectDrawObject {
     // one reference less; at zero the object is freed; returns the new count
     std::uint32_t release();
 
-   protected:
+protected:
     explicit DirectDrawObject(DirectDraw* owner) : owner_(owner) {}
     virtual ~DirectDrawObject() = default;
     DirectDraw* owner_;
@@ -145,7 +145,7 @@ class DirectDrawObject {
 };
 
 class DirectDrawPalette final : public DirectDrawObject {
-   public:
+public:
     // copies count entries from start on; DDERR_INVALIDPARAMS past entry 255
     HRESULT set_entries(std::uint32_t flags, std::uint32_t start, std::uint32_t count,
                         const PALETTEENTRY* entries);
@@ -154,14 +154,14 @@ class DirectDrawPalette final : public DirectDrawObject {
                         PALETTEENTRY* entries) const;
     const PALETTEENTRY* entries() const { return entries_; }
 
-   private:
+private:
     explicit DirectDrawPalette(DirectDraw* owner) : DirectDrawObject(owner) {}
     PALETTEENTRY entries_[256] = {};
     friend class DirectDraw;
 };
 
 class DirectDrawClipper final : public DirectDrawObject {
-   public:
+public:
     // takes the rectangles of a RDH_RECTANGLES region (at most 4096)
     HRESULT set_clip_list(const RGNDATA* region, std::uint32_t flags);
     // with region null stores the bytes needed in *size; else copies the list if
@@ -172,7 +172,7 @@ class DirectDrawClipper final : public DirectDrawObject {
     // the rectangles in force (the window's client area when bound to one)
     std::vector<RECT> rectangles() const;
 
-   private:
+private:
     explicit DirectDrawClipper(DirectDraw* owner) : DirectDrawObject(owner) {}
     std::vector<RECT> rects_;
     HWND hwnd_ = nullptr;
@@ -180,7 +180,7 @@ class DirectDrawClipper final : public DirectDrawObject {
 };
 
 class DirectDrawSurface final : public DirectDrawObject {
-   public:
+public:
     // copies src_rect of src (null: whole) to dest (null: whole), stretching to the
     // nearest source pixel, skipping the source key with DDBLT_KEYSRC, cut by the
     // clipper; DDBLT_COLORFILL fills dest with fx->dwFillColor instead. Errors:
@@ -224,7 +224,7 @@ class DirectDrawSurface final : public DirectDrawObject {
     std::uint8_t* memory() { return memory_; }
     const PALETTEENTRY* palette_entries() const;
 
-   private:
+private:
     DirectDrawSurface(DirectDraw* owner, int width, int height, int bpp, std::uint32_t caps);
     ~DirectDrawSurface() override;
     HRESULT color_fill(const RECT& dest, std::uint32_t color);
@@ -246,7 +246,7 @@ class DirectDrawSurface final : public DirectDrawObject {
 };
 
 class DirectDraw {
-   public:
+public:
     DirectDraw(const DirectDraw&) = delete;
     DirectDraw& operator=(const DirectDraw&) = delete;
     // full screen needs a window and DDSCL_EXCLUSIVE; DDERR_INVALIDPARAMS otherwise
@@ -270,7 +270,7 @@ class DirectDraw {
 
     int mode_bpp() const { return bpp_; }
 
-   private:
+private:
     DirectDraw() = default;
     ~DirectDraw();
     void forget(DirectDrawObject* object);

@@ -43,7 +43,9 @@ void take_pass_motion(std::int32_t* dx, std::int32_t* dy) {
     pass_motion_x = pass_motion_y = 0;
 }
 
-int mouse_button_down(int button) { return button >= 0 && button < 4 && buttons[button] ? 1 : 0; }
+int mouse_button_down(int button) {
+    return button >= 0 && button < 4 && buttons[button] ? 1 : 0;
+}
 
 std::int32_t MouseDevice::set_cooperative_level(HWND, std::uint32_t flags) {
     return flags == 0 ? DIERR_INVALIDPARAM : DI_OK;

@@ -7,8 +7,8 @@
 #include "platform/win32.h"
 
 struct DIMOUSESTATE {
-    std::int32_t lX, lY, lZ;       // motion since the previous read
-    std::uint8_t rgbButtons[4];    // 0x80 while the button is down
+    std::int32_t lX, lY, lZ;     // motion since the previous read
+    std::uint8_t rgbButtons[4];  // 0x80 while the button is down
 };
 
 constexpr std::uint32_t DIRECTINPUT_VERSION = 0x0800;

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdlib>
 #include <charconv>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -22,14 +22,17 @@ struct KeyName {
 };
 
 constexpr std::array<KeyName, 22> kNamedKeys = {{
-    {"BACK", VK_BACK},       {"TAB", VK_TAB},           {"RETURN", VK_RETURN},
-    {"SHIFT", VK_SHIFT},     {"CONTROL", VK_CONTROL},   {"MENU", VK_MENU},
-    {"ESCAPE", VK_ESCAPE},   {"SPACE", VK_SPACE},       {"LEFT", VK_LEFT},
-    {"UP", VK_UP},           {"RIGHT", VK_RIGHT},       {"DOWN", VK_DOWN},
-    {"LSHIFT", VK_LSHIFT},   {"RSHIFT", VK_RSHIFT},     {"LCONTROL", VK_LCONTROL},
-    {"RCONTROL", VK_RCONTROL}, {"LMENU", VK_LMENU},     {"RMENU", VK_RMENU},
-    {"ENTER", VK_RETURN},    {"ESC", VK_ESCAPE},        {"CTRL", VK_CONTROL},
-    {"ALT", VK_MENU},
+    {"BACK", VK_BACK},         {"TAB", VK_TAB},
+    {"RETURN", VK_RETURN},     {"SHIFT", VK_SHIFT},
+    {"CONTROL", VK_CONTROL},   {"MENU", VK_MENU},
+    {"ESCAPE", VK_ESCAPE},     {"SPACE", VK_SPACE},
+    {"LEFT", VK_LEFT},         {"UP", VK_UP},
+    {"RIGHT", VK_RIGHT},       {"DOWN", VK_DOWN},
+    {"LSHIFT", VK_LSHIFT},     {"RSHIFT", VK_RSHIFT},
+    {"LCONTROL", VK_LCONTROL}, {"RCONTROL", VK_RCONTROL},
+    {"LMENU", VK_LMENU},       {"RMENU", VK_RMENU},
+    {"ENTER", VK_RETURN},      {"ESC", VK_ESCAPE},
+    {"CTRL", VK_CONTROL},      {"ALT", VK_MENU},
 }};
 
 // Letter and digit key names are the characters themselves.
@@ -212,7 +215,9 @@ std::string format_script_line(const ScriptLine& line) {
     return text;
 }
 
-ScriptRecorder::~ScriptRecorder() { close(); }
+ScriptRecorder::~ScriptRecorder() {
+    close();
+}
 
 int ScriptRecorder::open(const char* path) {
     close();

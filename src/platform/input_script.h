@@ -10,10 +10,10 @@
 #include <vector>
 
 struct ScriptLine {
-    std::uint32_t count = 0;          // passes this line covers, at least 1
-    std::vector<std::uint8_t> keys;   // virtual key codes held, ascending, no repeats
-    std::int32_t dx = 0, dy = 0;      // mouse motion added on each pass
-    int button = 0;                   // 1 while the left button is held
+    std::uint32_t count = 0;         // passes this line covers, at least 1
+    std::vector<std::uint8_t> keys;  // virtual key codes held, ascending, no repeats
+    std::int32_t dx = 0, dy = 0;     // mouse motion added on each pass
+    int button = 0;                  // 1 while the left button is held
 };
 
 struct InputScript {

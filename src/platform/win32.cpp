@@ -133,9 +133,15 @@ int get_window_rect(HWND hwnd, RECT* rect) {
     return 1;
 }
 
-HICON load_icon(HINSTANCE, const char*) { return &stock_object_token; }
-HCURSOR load_cursor(HINSTANCE, const char*) { return &stock_object_token; }
-HBRUSH get_stock_object(int) { return &stock_object_token; }
+HICON load_icon(HINSTANCE, const char*) {
+    return &stock_object_token;
+}
+HCURSOR load_cursor(HINSTANCE, const char*) {
+    return &stock_object_token;
+}
+HBRUSH get_stock_object(int) {
+    return &stock_object_token;
+}
 
 // ---- messages -----------------------------------------------------------------
 

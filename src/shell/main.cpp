@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "game/world.h"
@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     }
     // Files named on the command line are where the caller meant them, not in
     // the asset folder the game works in.
-    for (std::string* path : {&options.record, &options.trace, &options.shots, &options.audio_out}) {
+    for (std::string* path :
+         {&options.record, &options.trace, &options.shots, &options.audio_out}) {
         if (!path->empty()) *path = std::filesystem::absolute(*path).string();
     }
     if (!options.assets.empty() && chdir(options.assets.c_str()) != 0) {

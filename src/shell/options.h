@@ -16,8 +16,8 @@ struct Options {
     std::uint32_t start_tick = 0;  // --start-tick: the virtual clock's first value
     std::string shots;             // --shots: headless, write presented frames as PNG here
     int shot_every = 1;            // --shot-every: only every Nth frame
-    std::string audio_out;       // --audio-out: headless: the mixed audio as a WAV file
-    bool timedemo = false;       // --timedemo: unpaced on the virtual clock; prints fps
+    std::string audio_out;         // --audio-out: headless: the mixed audio as a WAV file
+    bool timedemo = false;         // --timedemo: unpaced on the virtual clock; prints fps
 };
 
 // Parses argv. Returns -1 when the program should go on; otherwise the exit code

@@ -61,8 +61,10 @@ void load_sound_and_music() {
     const struct {
         int id;
         const char* name;
-    } loaded[] = {{scream_sound, "scream.WAV"}, {title_music, "title.mid"},
-                  {story_music, "story.mid"},   {game_music, "game.mid"},
+    } loaded[] = {{scream_sound, "scream.WAV"},
+                  {title_music, "title.mid"},
+                  {story_music, "story.mid"},
+                  {game_music, "game.mid"},
                   {end_music, "end.mid"}};
     for (const auto& l : loaded) {
         if (l.id < 0) std::fprintf(stderr, "vantorel17: cannot read %s; it stays silent\n", l.name);

@@ -51,8 +51,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
     main_instance = instance;
 
     if (!register_class_ex(&winclass)) return 0;
-    HWND hwnd = create_window_ex(0, "WINCLASS1", "Vantorel 17", WS_POPUP | WS_VISIBLE, 0, 0,
-                                 1280, 1024, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = create_window_ex(0, "WINCLASS1", "Vantorel 17", WS_POPUP | WS_VISIBLE, 0, 0, 1280,
+                                 1024, nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 0;
     main_window_handle = hwnd;
 

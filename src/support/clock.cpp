@@ -5,7 +5,9 @@
 
 std::uint32_t frame_start_ticks = 0;
 
-std::uint32_t read_clock() { return get_tick_count(); }
+std::uint32_t read_clock() {
+    return get_tick_count();
+}
 
 std::uint32_t start_clock() {
     frame_start_ticks = read_clock();

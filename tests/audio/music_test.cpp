@@ -16,7 +16,7 @@
 namespace {
 
 class Music : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         ASSERT_NE(nullptr, getcwd(home, sizeof home));
         dir = temp_path("dir");

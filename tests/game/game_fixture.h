@@ -99,8 +99,9 @@ protected:
     // Distinct colours so that the HUD's colours map to known indices.
     static void set_test_palette() {
         PALETTEENTRY p[256] = {};
-        auto set = [&](int i, int r, int g, int b) { p[i] = {std::uint8_t(r), std::uint8_t(g),
-                                                             std::uint8_t(b), 0}; };
+        auto set = [&](int i, int r, int g, int b) {
+            p[i] = {std::uint8_t(r), std::uint8_t(g), std::uint8_t(b), 0};
+        };
         set(1, 40, 40, 90);
         set(2, 255, 255, 255);
         set(3, 255, 255, 0);

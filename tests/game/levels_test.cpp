@@ -53,10 +53,10 @@ TEST_F(Levels, SpikeDeathsRespawnByLevelAndStrip) {
         float x, y;  // a place on a spike
         float respawn_x, respawn_y;
     } cases[] = {
-        {1, 570 - 20, 904 - 30 * 5 - 20, 100, 900},   // strip 1a
-        {2, 460 + 30 * 4 - 20, 896 - 30, 100, 900},   // strip 2d
-        {3, 250 - 20, 30 * 10 - 20, 40, 40},          // strip 3d
-        {3, 880 - 20, 400 + 30 * 3 - 20, 50, 40},     // strip 3e
+        {1, 570 - 20, 904 - 30 * 5 - 20, 100, 900},  // strip 1a
+        {2, 460 + 30 * 4 - 20, 896 - 30, 100, 900},  // strip 2d
+        {3, 250 - 20, 30 * 10 - 20, 40, 40},         // strip 3d
+        {3, 880 - 20, 400 + 30 * 3 - 20, 50, 40},    // strip 3e
     };
     for (const Case& c : cases) {
         enter_level(c.level);

@@ -3,8 +3,8 @@
 using Screens = GameWorld;
 
 TEST_F(Screens, StartUpWithoutFilesLeavesEverythingBlankButRunnable) {
-    for (const char* name : {"LANDSCAPE0.BMP", "QUENSP3.BMP", "PAINT.BMP", "Door.BMP",
-                             "scream.WAV", "title.mid", "end.mid"})
+    for (const char* name : {"LANDSCAPE0.BMP", "QUENSP3.BMP", "PAINT.BMP", "Door.BMP", "scream.WAV",
+                             "title.mid", "end.mid"})
         EXPECT_NE(std::string::npos, missing_files_.find(name)) << name;
     EXPECT_EQ(STATE_TITLE, game_state);
     EXPECT_EQ(640, mouse_x);

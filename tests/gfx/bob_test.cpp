@@ -20,7 +20,7 @@ struct Sheet {
 };
 
 class Bobs : public DisplayTest {
-   protected:
+protected:
     void TearDown() override {
         bob_destroy(&bob);
         DisplayTest::TearDown();

@@ -28,7 +28,7 @@ inline HWND open_test_window() {
 }
 
 class DisplayTest : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         ASSERT_NE(nullptr, open_test_window());
         ASSERT_EQ(1, display_init(1280, 1024, 8, 0));

@@ -7,7 +7,7 @@
 namespace {
 
 class Text : public DisplayTest {
-   protected:
+protected:
     void SetUp() override {
         DisplayTest::SetUp();
         PALETTEENTRY pal[256] = {};

@@ -286,7 +286,7 @@ TEST(Palettes, RangesPastTheLastEntryAreRefused) {
 
 // What the screen receives: a backend that keeps the frames it is given.
 class FrameCatcher : public Backend {
-   public:
+public:
     int open_window(const char*, int, int) override { return 1; }
     void close_window() override {}
     void pump(bool) override {}
@@ -307,7 +307,7 @@ class FrameCatcher : public Backend {
 };
 
 class Presentation : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         reset_window_system();
         FrameCatcher::presents = 0;

@@ -43,8 +43,8 @@ TEST_F(Win32, ClassRegistrationRefusesBadAndDuplicateClasses) {
     wc.lpszClassName = "A";
     EXPECT_NE(0, register_class_ex(&wc));
     EXPECT_EQ(0, register_class_ex(&wc));
-    EXPECT_EQ(nullptr, create_window_ex(0, "B", "x", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                        nullptr));
+    EXPECT_EQ(nullptr,
+              create_window_ex(0, "B", "x", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST_F(Win32, CreatingTheWindowSendsCreateAndAsksForAPaint) {

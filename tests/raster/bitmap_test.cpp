@@ -83,7 +83,7 @@ int load(BitmapFile* f, const std::string& bytes, const char** why = nullptr) {
 }
 
 class Bitmaps : public ::testing::Test {
-   protected:
+protected:
     void TearDown() override { unload_bitmap_file(&file); }
     BitmapFile file{};
 };
@@ -280,7 +280,7 @@ TEST(BitmapRows, FlipTurnsRowsOver) {
 
 // A 400 x 200 8-bit bitmap whose pixel (x, y) is (x + 3 * y) mod 256.
 class Images : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         BmpSpec spec;
         spec.width = 400;

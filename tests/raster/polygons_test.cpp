@@ -159,7 +159,7 @@ double polygon_area(const Polygon& p) {
 }
 
 class Polygons : public RasterTest {
-   protected:
+protected:
     void SetUp() override {
         RasterTest::SetUp();
         build_sin_cos_tables();

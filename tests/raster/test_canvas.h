@@ -70,7 +70,7 @@ struct Canvas {
 
 // Sets the screen size and clip rectangle for the test; puts the old ones back.
 class RasterTest : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         saved_ = {display_width, display_height, clip_left, clip_top, clip_right, clip_bottom};
     }
@@ -97,6 +97,6 @@ class RasterTest : public ::testing::Test {
     std::mt19937 random_{20240611};
     int uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random_); }
 
-   private:
+private:
     std::vector<int> saved_;
 };

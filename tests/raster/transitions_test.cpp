@@ -17,7 +17,7 @@ namespace {
 // A backend that only watches: each poll of a busy-wait calls `on_idle`, so a
 // test sees the memory and palette as every step left them.
 class WatchBackend final : public Backend {
-   public:
+public:
     std::function<void()> on_idle;
     std::function<void(const std::uint8_t*, int, int, int)> on_present;
     int open_window(const char*, int, int) override { return 1; }
@@ -40,7 +40,7 @@ class WatchBackend final : public Backend {
 };
 
 class Transitions : public RasterTest {
-   protected:
+protected:
     void SetUp() override {
         RasterTest::SetUp();
         reset_window_system();

@@ -59,7 +59,7 @@ bool true_span(const std::array<long long, 6>& v, Real y, Real* lo, Real* hi) {
 using TriangleFn = int (*)(int, int, int, int, int, int, std::uint8_t, std::uint8_t*, int);
 
 class Triangles : public RasterTest {
-   protected:
+protected:
     // Draws the triangle with fn and checks it against the exact shape: nothing
     // outside the clip rectangle, every drawn pixel within one pixel of the true
     // row span, every pixel two inside it drawn. Returns the drawn spans.

@@ -37,10 +37,10 @@ TEST(GameRun, RecordingReplaysToTheSameTraceAndInput) {
     std::string rec2 = temp_path("rec2.txt");
     std::string t1 = temp_path("t1.jsonl");
     std::string t2 = temp_path("t2.jsonl");
-    write_file(script,
-               "3 - 0 0 0\n2 RIGHT 4 -2 0\n1 LSHIFT,J 0 0 1\n4 - -7 9 1\n2 RETURN 0 0 0\n");
-    ASSERT_EQ(0, run_game("--headless --input " + script + " --record " + rec + " --trace " + t1)
-                     .exit_code);
+    write_file(script, "3 - 0 0 0\n2 RIGHT 4 -2 0\n1 LSHIFT,J 0 0 1\n4 - -7 9 1\n2 RETURN 0 0 0\n");
+    ASSERT_EQ(
+        0,
+        run_game("--headless --input " + script + " --record " + rec + " --trace " + t1).exit_code);
     RunResult r = run_game("--headless --input " + rec + " --record " + rec2 + " --trace " + t2);
     ASSERT_EQ(0, r.exit_code) << r.output;
     EXPECT_EQ(read_file(t1), read_file(t2));

@@ -139,7 +139,7 @@ TEST_F(Loop, StartUpOpensTheMouseAndHidesThePointer) {
     ASSERT_NE(nullptr, lpdimouse);
     DIMOUSESTATE st{};
     EXPECT_EQ(DI_OK, lpdimouse->get_device_state(sizeof st, &st));  // acquired
-    EXPECT_EQ(-1, show_cursor(0) + 1);  // hidden once by start-up
+    EXPECT_EQ(-1, show_cursor(0) + 1);                              // hidden once by start-up
 }
 
 TEST_F(Loop, NoClassOrNoWindowMeansNoStartUp) {

@@ -65,7 +65,7 @@ int vk_from_scancode(SDL_Scancode sc) {
 }
 
 class SdlBackend final : public Backend {
-   public:
+public:
     explicit SdlBackend(SdlBackendOptions options) : options_(std::move(options)) {}
     ~SdlBackend() override {
         close_audio();
@@ -85,7 +85,7 @@ class SdlBackend final : public Backend {
     int open_audio(AudioPull pull, void* user, int* rate) override;
     void close_audio() override;
 
-   private:
+private:
     void handle(const SDL_Event& e);
     void toggle_full_screen();
     void show_black();

@@ -8,8 +8,8 @@
 #include "platform/input_script.h"
 
 struct SdlBackendOptions {
-    bool windowed = false;       // a 1280 x 1024 window instead of full screen
-    bool has_script = false;     // play script instead of the keyboard and mouse
+    bool windowed = false;    // a 1280 x 1024 window instead of full screen
+    bool has_script = false;  // play script instead of the keyboard and mouse
     InputScript script;
 };
 
