@@ -40,7 +40,7 @@ constexpr int POLYGON_FRAMES = 240;
 
 // A headless backend that writes what the screen shows as PNG pictures: at most
 // one per `every_ms` of virtual time, named after the scene that runs.
-class ShotsBackend final : public Backend {
+class ShotsBackend final : public NullBackend {
 public:
     ShotsBackend(std::string dir, int every_ms) : dir_(std::move(dir)), every_ms_(every_ms) {}
 
@@ -51,15 +51,6 @@ public:
     }
     int pictures() const { return pictures_; }
 
-    int open_window(const char*, int, int) override { return 1; }
-    void close_window() override {}
-    void pump(bool) override {}
-    std::uint32_t real_ticks() override { return 0; }
-    void idle() override {}
-    void set_pointer_visible(bool) override {}
-    int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
-        return 0;
-    }
     void present(const std::uint8_t* pixels, int pitch, int width, int height,
                  const std::uint8_t* palette_rgb) override {
         std::uint32_t now = get_tick_count();
@@ -69,8 +60,6 @@ public:
         std::snprintf(name, sizeof name, "%s/%s_%03d.png", dir_.c_str(), scene_.c_str(), count_++);
         if (write_png8(name, pixels, pitch, width, height, palette_rgb)) ++pictures_;
     }
-    int open_audio(AudioPull, void*, int*) override { return 0; }
-    void close_audio() override {}
 
 private:
     std::string dir_;

@@ -43,9 +43,9 @@ struct RunResult {
     std::string output;  // standard output and standard error together
 };
 
-// Runs the game binary with the arguments (already quoted where needed).
-inline RunResult run_game(const std::string& args) {
-    std::string command = std::string(V17_GAME_BINARY) + " " + args + " 2>&1";
+// Runs a shell command, standard error joined to standard output.
+inline RunResult run_command(const std::string& command_line) {
+    std::string command = command_line + " 2>&1";
     RunResult r;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -55,6 +55,11 @@ inline RunResult run_game(const std::string& args) {
     int status = pclose(pipe);
     r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+// Runs the game binary with the arguments (already quoted where needed).
+inline RunResult run_game(const std::string& args) {
+    return run_command(std::string(V17_GAME_BINARY) + " " + args);
 }
 
 // The integer value of "key": in one trace line, or -1 when it is absent.

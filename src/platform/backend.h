@@ -42,6 +42,25 @@ public:
     virtual void close_audio() = 0;
 };
 
+// A backend with nothing behind it: the window opens, no input comes, the real
+// clock stands at 0, frames are shown nowhere and there is no audio output.
+// Test and tool backends derive from it and override what they watch.
+class NullBackend : public Backend {
+public:
+    int open_window(const char*, int, int) override { return 1; }
+    void close_window() override {}
+    void pump(bool) override {}
+    std::uint32_t real_ticks() override { return 0; }
+    void idle() override {}
+    void set_pointer_visible(bool) override {}
+    int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
+        return 0;
+    }
+    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
+    int open_audio(AudioPull, void*, int*) override { return 0; }
+    void close_audio() override {}
+};
+
 // installs the backend that the platform uses from now on (null: none)
 void set_backend(std::unique_ptr<Backend> backend);
 // the backend in use, or null

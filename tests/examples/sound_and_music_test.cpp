@@ -22,16 +22,7 @@ std::string make_assets() {
 }
 
 RunResult run_example(const std::string& env, const std::string& args) {
-    std::string command = env + " " + V17_EXAMPLES_DIR + "/sound_and_music " + args + " 2>&1";
-    RunResult r;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.output.append(buf, n);
-    int status = pclose(pipe);
-    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return run_command(env + " " + V17_EXAMPLES_DIR + "/sound_and_music " + args);
 }
 
 // Root mean square of both channels of 16-bit stereo WAV data over [from, to) ms.

@@ -285,24 +285,13 @@ TEST(Palettes, RangesPastTheLastEntryAreRefused) {
 }
 
 // What the screen receives: a backend that keeps the frames it is given.
-class FrameCatcher : public Backend {
+class FrameCatcher : public NullBackend {
 public:
-    int open_window(const char*, int, int) override { return 1; }
-    void close_window() override {}
-    void pump(bool) override {}
-    std::uint32_t real_ticks() override { return 0; }
-    void idle() override {}
-    void set_pointer_visible(bool) override {}
-    int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
-        return 0;
-    }
     void present(const std::uint8_t* pixels, int, int, int, const std::uint8_t* rgb) override {
         ++presents;
         first_pixel = pixels[0];
         first_red = rgb[3 * pixels[0]];
     }
-    int open_audio(AudioPull, void*, int*) override { return 0; }
-    void close_audio() override {}
     static inline int presents = 0, first_pixel = -1, first_red = -1;
 };
 

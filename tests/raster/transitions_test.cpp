@@ -16,27 +16,17 @@ namespace {
 
 // A backend that only watches: each poll of a busy-wait calls `on_idle`, so a
 // test sees the memory and palette as every step left them.
-class WatchBackend final : public Backend {
+class WatchBackend final : public NullBackend {
 public:
     std::function<void()> on_idle;
     std::function<void(const std::uint8_t*, int, int, int)> on_present;
-    int open_window(const char*, int, int) override { return 1; }
-    void close_window() override {}
-    void pump(bool) override {}
-    std::uint32_t real_ticks() override { return 0; }
     void idle() override {
         if (on_idle) on_idle();
-    }
-    void set_pointer_visible(bool) override {}
-    int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
-        return 0;
     }
     void present(const std::uint8_t* pixels, int pitch, int width, int height,
                  const std::uint8_t*) override {
         if (on_present) on_present(pixels, pitch, width, height);
     }
-    int open_audio(AudioPull, void*, int*) override { return 0; }
-    void close_audio() override {}
 };
 
 class Transitions : public RasterTest {

@@ -58,20 +58,9 @@ protected:
     std::vector<FrameFunction> saved_;
 };
 
-class FailingWindowBackend final : public Backend {
+class FailingWindowBackend final : public NullBackend {
 public:
     int open_window(const char*, int, int) override { return 0; }
-    void close_window() override {}
-    void pump(bool) override {}
-    std::uint32_t real_ticks() override { return 0; }
-    void idle() override {}
-    void set_pointer_visible(bool) override {}
-    int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
-        return 0;
-    }
-    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
-    int open_audio(AudioPull, void*, int*) override { return 0; }
-    void close_audio() override {}
 };
 
 }  // namespace
