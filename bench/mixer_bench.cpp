@@ -68,19 +68,28 @@ std::string level_like_piece() {
 struct Scene {
     Scene(bool music, int sounds) {
         set_backend(nullptr);
-        if (!mkdtemp(dir) || chdir(dir) != 0) std::abort();
+        // The chosen file is read before moving to the scratch directory, so
+        // that a relative name means what the caller meant.
         const char* chosen = std::getenv("V17_BENCH_MIDI");
         std::string piece = level_like_piece();
         if (chosen) {
             std::ifstream in(chosen, std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "mixer_bench: cannot read V17_BENCH_MIDI=%s\n", chosen);
+                std::exit(2);
+            }
             piece.assign(std::istreambuf_iterator<char>(in), {});
         }
+        if (!mkdtemp(dir) || chdir(dir) != 0) std::abort();
         std::ofstream("piece.mid", std::ios::binary) << piece;
         std::ofstream("effect.wav", std::ios::binary) << wav_file(square8(11025, 60, 25));
         sound_init();
         music_init();
         music_id = load_midi("piece.mid");
-        if (music_id < 0) std::abort();
+        if (music_id < 0) {
+            std::fprintf(stderr, "mixer_bench: the piece is not a standard MIDI file\n");
+            std::exit(2);
+        }
         if (music) play_music(music_id);
         int effect = load_wav("effect.wav", 224);
         for (int i = 0; i < sounds; ++i) {
