@@ -68,18 +68,18 @@ std::string level_like_piece() {
 struct Scene {
     Scene(bool music, int sounds) {
         set_backend(nullptr);
-        // The chosen file is read before moving to the scratch directory, so
-        // that a relative name means what the caller meant.
-        const char* chosen = std::getenv("V17_BENCH_MIDI");
-        std::string piece = level_like_piece();
-        if (chosen) {
+        // Read once, by the first scene, before any scene moves to its scratch
+        // directory: a relative name means what the caller meant.
+        static const std::string piece = [] {
+            const char* chosen = std::getenv("V17_BENCH_MIDI");
+            if (!chosen) return level_like_piece();
             std::ifstream in(chosen, std::ios::binary);
             if (!in) {
                 std::fprintf(stderr, "mixer_bench: cannot read V17_BENCH_MIDI=%s\n", chosen);
                 std::exit(2);
             }
-            piece.assign(std::istreambuf_iterator<char>(in), {});
-        }
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        }();
         if (!mkdtemp(dir) || chdir(dir) != 0) std::abort();
         std::ofstream("piece.mid", std::ios::binary) << piece;
         std::ofstream("effect.wav", std::ios::binary) << wav_file(square8(11025, 60, 25));
