@@ -48,8 +48,10 @@ int write_script(const std::string& path, const std::vector<ScriptLine>& script,
     std::fprintf(
         f, complete ? "# A complete run from the title to the ending, without the teleport keys.\n"
                     : "# The start of a run, for routefinder --resume.\n");
-    std::fprintf(f, "# Written by tools/routefinder; make it again with\n");
-    std::fprintf(f, "#   routefinder --assets build/default/assets --out FILE\n");
+    std::fprintf(f, "# Written by tools/routefinder (about 20 minutes); make it again with\n");
+    std::fprintf(
+        f, "#   build/default/tools/routefinder/routefinder --assets build/default/assets \\\n");
+    std::fprintf(f, "#       --out assets/replays/complete.txt\n");
     for (const std::string& note : notes) std::fprintf(f, "# %s\n", note.c_str());
     std::fprintf(f, "# count  keys  dx  dy  button\n");
     for (const ScriptLine& line : script) std::fprintf(f, "%s\n", format_script_line(line).c_str());
