@@ -1,7 +1,9 @@
 // Route search over resting places. A node is the game saved while the player
 // stands still; a move is a run of passes (walk, wait, or charge and launch)
 // followed by idle passes until the player rests again, dies, is lost, or the
-// state changes at a door. Nodes are expanded nearest to the door first.
+// state changes at a door. Nodes are expanded by their distance to the door
+// plus a cost per move, each place at most a few times whatever the phase of
+// the moving platform and the trapdoors.
 #include "search.h"
 
 #include <algorithm>
@@ -60,7 +62,9 @@ double door_distance() {
 }
 
 // Idle passes until the player has stood still for two frames, the state has
-// changed, a death was counted, or the limit has passed.
+// changed, a death was counted, or the limit has passed. A player held still
+// against the side of a platform counts as resting too; launches from there
+// do nothing, so such a place soon yields no new places.
 Outcome wait_for_rest(int limit, std::vector<ScriptLine>* passes, double* closest = nullptr) {
     const GameState state0 = game_state;
     const int deaths0 = deaths;
