@@ -54,7 +54,12 @@ int main(int argc, char** argv) {
 
     // A timedemo runs on the virtual clock, so that the game behaves as it does
     // paced while the waits return at once.
-    if (options.headless || options.timedemo) use_virtual_clock(options.start_tick);
+    // Scripted and recorded runs in a window also use the virtual clock, held
+    // to real time, so that a recording replays exactly and a script plays the
+    // same as headless whatever the machine's load.
+    bool recorded_or_scripted = has_script || !options.record.empty();
+    bool virtual_time = options.headless || options.timedemo || recorded_or_scripted;
+    if (virtual_time) use_virtual_clock(options.start_tick);
     if (options.headless) {
         if (!options.audio_out.empty() && !can_create(options.audio_out)) {
             std::fprintf(stderr, "vantorel17: cannot write %s\n", options.audio_out.c_str());
@@ -69,6 +74,7 @@ int main(int argc, char** argv) {
         SdlBackendOptions sdl;
         sdl.windowed = options.windowed;
         sdl.has_script = has_script;
+        sdl.pace_virtual_clock = recorded_or_scripted && !options.timedemo;
         sdl.script = std::move(script);
         set_backend(make_sdl_backend(std::move(sdl)));
     }

@@ -76,7 +76,7 @@ public:
     void close_window() override;
     void pump(bool new_pass) override;
     std::uint32_t real_ticks() override { return SDL_GetTicks(); }
-    void idle() override {}
+    void idle() override;
     void set_pointer_visible(bool visible) override;
     int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
                     std::int32_t* bottom) override;
@@ -100,6 +100,8 @@ private:
     int texture_w_ = 0, texture_h_ = 0;
     bool video_started_ = false;
     bool full_screen_ = false;
+    std::uint32_t real_start_ = 0;     // real and virtual tick counts when the window
+    std::uint32_t virtual_start_ = 0;  // opened: the origin of the pacing
 
     AudioPull pull_ = nullptr;  // what the output pulls from while open
     void* pull_user_ = nullptr;
@@ -196,6 +198,13 @@ void SdlBackend::close_audio() {
     pull_ = nullptr;
 }
 
+void SdlBackend::idle() {
+    if (!options_.pace_virtual_clock || !window_) return;
+    std::uint32_t due = get_tick_count() - virtual_start_;
+    while (SDL_GetTicks() - real_start_ < due) {
+    }
+}
+
 int SdlBackend::open_window(const char* caption, int width, int height) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "vantorel17: cannot open a window: %s (try --headless)\n",
@@ -223,6 +232,8 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
     // The picture keeps its aspect, scaled to fit, with black bars around it.
     SDL_RenderSetLogicalSize(renderer_, width, height);
     SDL_SetRelativeMouseMode(SDL_TRUE);
+    real_start_ = SDL_GetTicks();
+    virtual_start_ = get_tick_count();
     show_black();
     return 1;
 }

@@ -11,6 +11,10 @@ struct SdlBackendOptions {
     bool windowed = false;    // a 1280 x 1024 window instead of full screen
     bool has_script = false;  // play script instead of the keyboard and mouse
     InputScript script;
+    // the game runs on the virtual clock, held to real time: each poll of a
+    // busy-wait lets 1 virtual ms pass and then waits until as much real time
+    // has passed, so scripted and recorded runs behave the same on any machine
+    bool pace_virtual_clock = false;
 };
 
 std::unique_ptr<Backend> make_sdl_backend(SdlBackendOptions options);
