@@ -242,9 +242,10 @@ void blit_part(const BlitPlan& p, const RECT& v) {
             __builtin_prefetch(at + static_cast<std::ptrdiff_t>(n) * sizeof(T) - 1);
         }
     }
-    NearestSteps rows(v.top - p.d.top, sh, dh);
+    // At the source's own height row i is source row i: no stepping needed.
+    NearestSteps rows(sh == dh ? 0 : v.top - p.d.top, sh == dh ? 1 : sh, sh == dh ? 1 : dh);
     for (int y = v.top; y < v.bottom; ++y) {
-        int sy = p.s.top + rows.next();
+        int sy = p.s.top + (sh == dh ? y - p.d.top : rows.next());
         const T* from =
             reinterpret_cast<const T*>(p.src + static_cast<std::ptrdiff_t>(sy) * p.src_pitch) +
             first;
