@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/backend.h"
 
@@ -92,12 +95,32 @@ bool inside(const RECT& r, int width, int height) {
     return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height;
 }
 
-// The source offset of destination offset i when n source pixels span m
-// destination pixels: the source pixel under the centre of the destination pixel.
-int nearest(int i, int n, int m) {
-    return static_cast<int>((2 * static_cast<std::int64_t>(i) + 1) * n /
-                            (2 * static_cast<std::int64_t>(m)));
-}
+// The source offsets of destination offsets first, first + 1, ... when n
+// source pixels span m destination pixels: the source pixel under the centre
+// of each destination pixel, (2i + 1) n / 2m, stepped by quotient and
+// remainder so that only the first one costs a division.
+class NearestSteps {
+public:
+    NearestSteps(int first, int n, int m)
+        : den_(2 * static_cast<std::int64_t>(m)),
+          step_q_(2 * static_cast<std::int64_t>(n) / den_),
+          step_r_(2 * static_cast<std::int64_t>(n) % den_) {
+        std::int64_t num = (2 * static_cast<std::int64_t>(first) + 1) * n;
+        q_ = num / den_;
+        r_ = num % den_;
+    }
+    // the offset of the current destination offset, then steps to the next
+    int next() {
+        int v = static_cast<int>(q_);
+        q_ += step_q_;
+        r_ += step_r_;
+        if (r_ >= den_) ++q_, r_ -= den_;
+        return v;
+    }
+
+private:
+    std::int64_t den_, step_q_, step_r_, q_ = 0, r_ = 0;
+};
 
 struct BlitPlan {
     std::uint8_t* dest;
@@ -109,25 +132,139 @@ struct BlitPlan {
     std::uint32_t key;
 };
 
+// Largest scaled copy a surface keeps, in bytes (a 256 x 256 8-bit picture).
+constexpr std::int64_t kMaxScaledCopy = 256 * 256;
+
+// Scratch of the blits, kept between calls so that a blit allocates nothing.
+thread_local std::vector<RECT> blit_parts;
+thread_local std::vector<int> blit_columns;
+
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+
+// Stores the eight bytes of w at to but those equal to the key (keys holds it
+// in every byte): a byte that differs from the key gets its high bit in
+// `differs`, which widens to a byte mask that picks w's byte over the old one.
+inline void keyed_word8(std::uint8_t* to, std::uint64_t w, std::uint64_t keys) {
+    std::uint64_t x = w ^ keys;
+    std::uint64_t differs = (((x & kLow7) + kLow7) | x) & ~kLow7;
+    if (differs == 0) return;
+    std::uint64_t mask = (differs >> 7) * 0xFF;
+    if (mask != ~std::uint64_t{0}) {
+        std::uint64_t old;
+        std::memcpy(&old, to, sizeof old);
+        w = (w & mask) | (old & ~mask);
+    }
+    std::memcpy(to, &w, sizeof w);
+}
+
+// pixel, or old where pixel is the key, chosen by a mask rather than a branch
+inline std::uint8_t keyed_byte(std::uint8_t old, std::uint8_t pixel, std::uint8_t key) {
+    auto drawn = static_cast<std::uint8_t>(-static_cast<int>(pixel != key));
+    return static_cast<std::uint8_t>((pixel & drawn) | (old & ~drawn));
+}
+
+#if defined(__SSE2__)
+// Sixteen bytes at once: where the source byte is the key the old byte stays.
+inline void keyed_block16(std::uint8_t* to, const std::uint8_t* from, __m128i keys) {
+    __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
+    __m128i is_key = _mm_cmpeq_epi8(w, keys);
+    __m128i out = _mm_or_si128(_mm_and_si128(is_key, old), _mm_andnot_si128(is_key, w));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), out);
+}
+#endif
+
+// Copies n bytes but those equal to key, a block at a time. The last block
+// ends at the last byte and may cover bytes done already: drawing a byte again
+// from the same source gives the same result.
+void keyed_span8(std::uint8_t* to, const std::uint8_t* from, int n, std::uint8_t key) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
+        for (int i = 0; i + 16 <= n; i += 16) keyed_block16(to + i, from + i, keys);
+        if (n % 16 != 0) keyed_block16(to + n - 16, from + n - 16, keys);
+        return;
+    }
+#endif
+    if (n >= 8) {
+        const std::uint64_t keys = 0x0101010101010101ull * key;
+        std::uint64_t w;
+        for (int i = 0; i + 8 <= n; i += 8) {
+            std::memcpy(&w, from + i, sizeof w);
+            keyed_word8(to + i, w, keys);
+        }
+        if (n % 8 != 0) {
+            std::memcpy(&w, from + n - 8, sizeof w);
+            keyed_word8(to + n - 8, w, keys);
+        }
+        return;
+    }
+    for (int i = 0; i < n; ++i) to[i] = keyed_byte(to[i], from[i], key);
+}
+
+// The same from the bytes from[columns[0..n-1]]: each eight gathered into one
+// word, so that no pixel costs a branch (sprites mix key and colour at random).
+void keyed_gather8(std::uint8_t* to, const std::uint8_t* from, const int* columns, int n,
+                   std::uint8_t key) {
+    const std::uint64_t keys = 0x0101010101010101ull * key;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w = 0;
+        for (int k = 0; k < 8; ++k) w |= std::uint64_t{from[columns[i + k]]} << (8 * k);
+        keyed_word8(to + i, w, keys);
+    }
+    for (; i < n; ++i) to[i] = keyed_byte(to[i], from[columns[i]], key);
+}
+
 // Copies the part v (inside d and inside the surface) of the blit: trusted input.
 template <typename T>
 void blit_part(const BlitPlan& p, const RECT& v) {
     int dw = p.d.right - p.d.left, dh = p.d.bottom - p.d.top;
     int sw = p.s.right - p.s.left, sh = p.s.bottom - p.s.top;
     int n = v.right - v.left;
-    std::vector<int> columns(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) columns[i] = p.s.left + nearest(v.left + i - p.d.left, sw, dw);
+    const bool stretched = sw != dw;
+    int* columns = nullptr;
+    if (stretched) {
+        if (blit_columns.size() < static_cast<std::size_t>(n)) blit_columns.resize(n);
+        columns = blit_columns.data();
+        NearestSteps column(v.left - p.d.left, sw, dw);
+        for (int i = 0; i < n; ++i) columns[i] = column.next();
+    }
+    int first = p.s.left + (stretched ? 0 : v.left - p.d.left);
     T key = static_cast<T>(p.key);
+    if (p.keyed) {
+        // The destination rows are read as well as written: ask for all of
+        // them at once rather than wait for each in turn.
+        for (int y = v.top; y < v.bottom; ++y) {
+            const std::uint8_t* at = p.dest + static_cast<std::ptrdiff_t>(y) * p.dest_pitch +
+                                     static_cast<std::ptrdiff_t>(v.left) * sizeof(T);
+            __builtin_prefetch(at);
+            __builtin_prefetch(at + static_cast<std::ptrdiff_t>(n) * sizeof(T) - 1);
+        }
+    }
+    // At the source's own height row i is source row i: no stepping needed.
+    NearestSteps rows(sh == dh ? 0 : v.top - p.d.top, sh == dh ? 1 : sh, sh == dh ? 1 : dh);
     for (int y = v.top; y < v.bottom; ++y) {
-        int sy = p.s.top + nearest(y - p.d.top, sh, dh);
+        int sy = p.s.top + (sh == dh ? y - p.d.top : rows.next());
         const T* from =
-            reinterpret_cast<const T*>(p.src + static_cast<std::ptrdiff_t>(sy) * p.src_pitch);
+            reinterpret_cast<const T*>(p.src + static_cast<std::ptrdiff_t>(sy) * p.src_pitch) +
+            first;
         T* to =
             reinterpret_cast<T*>(p.dest + static_cast<std::ptrdiff_t>(y) * p.dest_pitch) + v.left;
-        if (!p.keyed && sw == dw) {
-            std::memcpy(to, from + columns[0], sizeof(T) * n);
+        if (!stretched && !p.keyed) {
+            std::memcpy(to, from, sizeof(T) * n);
+        } else if (!stretched && sizeof(T) == 1) {
+            keyed_span8(reinterpret_cast<std::uint8_t*>(to),
+                        reinterpret_cast<const std::uint8_t*>(from), n,
+                        static_cast<std::uint8_t>(key));
+        } else if (!stretched) {
+            for (int i = 0; i < n; ++i) to[i] = from[i] != key ? from[i] : to[i];
         } else if (!p.keyed) {
             for (int i = 0; i < n; ++i) to[i] = from[columns[i]];
+        } else if (sizeof(T) == 1) {
+            keyed_gather8(reinterpret_cast<std::uint8_t*>(to),
+                          reinterpret_cast<const std::uint8_t*>(from), columns, n,
+                          static_cast<std::uint8_t>(key));
         } else {
             for (int i = 0; i < n; ++i) {
                 T pixel = from[columns[i]];
@@ -280,6 +417,7 @@ const PALETTEENTRY* DirectDrawSurface::palette_entries() const {
 }
 
 void DirectDrawSurface::changed() {
+    ++version_;
     if (this == shown) frame_changed = true;
 }
 
@@ -292,7 +430,13 @@ HRESULT DirectDrawSurface::clip_rects(const RECT& dest, std::vector<RECT>* out) 
         return DD_OK;
     }
     RECT bounds{0, 0, width_, height_};
-    for (const RECT& r : clipper_->rectangles()) {
+    const std::vector<RECT>* list = clipper_->list();
+    std::vector<RECT> window;
+    if (!list) {
+        window = clipper_->rectangles();
+        list = &window;
+    }
+    for (const RECT& r : *list) {
         RECT c = intersect(intersect(r, bounds), dest);
         if (!empty(c)) out->push_back(c);
     }
@@ -300,7 +444,8 @@ HRESULT DirectDrawSurface::clip_rects(const RECT& dest, std::vector<RECT>* out) 
 }
 
 HRESULT DirectDrawSurface::color_fill(const RECT& dest, std::uint32_t color) {
-    std::vector<RECT> parts;
+    std::vector<RECT>& parts = blit_parts;
+    parts.clear();
     if (HRESULT r = clip_rects(dest, &parts); r != DD_OK) return r;
     for (const RECT& v : parts) {
         if (bpp_ == 8) {
@@ -324,7 +469,8 @@ HRESULT DirectDrawSurface::blt(const RECT* dest, DirectDrawSurface* src, const R
     if ((flags & DDBLT_KEYSRC) && !src->has_key_) return DDERR_NOCOLORKEY;
     RECT s = src_rect ? *src_rect : RECT{0, 0, src->width_, src->height_};
     if (empty(s) || !inside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
-    std::vector<RECT> parts;
+    std::vector<RECT>& parts = blit_parts;
+    parts.clear();
     if (HRESULT r = clip_rects(d, &parts); r != DD_OK) return r;
 
     // A blit within one surface reads from a copy, so that the parts it writes
@@ -343,6 +489,14 @@ HRESULT DirectDrawSurface::blt(const RECT* dest, DirectDrawSurface* src, const R
                   s,
                   (flags & DDBLT_KEYSRC) != 0,
                   src->key_.dwColorSpaceLowValue};
+    // A small stretched blit draws from the source's scaled copy at its own size.
+    int dw = d.right - d.left, dh = d.bottom - d.top;
+    bool stretched = dw != s.right - s.left || dh != s.bottom - s.top;
+    if (stretched && src != this &&
+        static_cast<std::int64_t>(dw) * dh * bytes_per_pixel() <= kMaxScaledCopy) {
+        plan.src = src->scaled_copy(s, dw, dh, &plan.src_pitch);
+        plan.s = RECT{0, 0, dw, dh};
+    }
     for (const RECT& v : parts) {
         if (bpp_ == 8) {
             blit_part<std::uint8_t>(plan, v);
@@ -352,6 +506,29 @@ HRESULT DirectDrawSurface::blt(const RECT* dest, DirectDrawSurface* src, const R
     }
     changed();
     return DD_OK;
+}
+
+const std::uint8_t* DirectDrawSurface::scaled_copy(const RECT& s, int width, int height,
+                                                   int* pitch) {
+    int bytes = bytes_per_pixel();
+    *pitch = width * bytes;
+    ScaledCopy& c = scaled_;
+    bool same_source = c.source.left == s.left && c.source.top == s.top &&
+                       c.source.right == s.right && c.source.bottom == s.bottom;
+    if (c.version == version_ && c.width == width && c.height == height && same_source)
+        return c.pixels.data();
+    c.pixels.resize(static_cast<std::size_t>(width) * height * bytes);
+    BlitPlan plan{c.pixels.data(), *pitch, memory_, pitch_, RECT{0, 0, width, height}, s, false, 0};
+    if (bpp_ == 8) {
+        blit_part<std::uint8_t>(plan, plan.d);
+    } else {
+        blit_part<std::uint16_t>(plan, plan.d);
+    }
+    c.source = s;
+    c.width = width;
+    c.height = height;
+    c.version = version_;
+    return c.pixels.data();
 }
 
 HRESULT DirectDrawSurface::lock(const RECT* rect, DDSURFACEDESC2* desc, std::uint32_t, void*) {
@@ -378,6 +555,7 @@ HRESULT DirectDrawSurface::flip(DirectDrawSurface* target, std::uint32_t) {
     if (!back_ || (target && target != back_)) return DDERR_NOTFLIPPABLE;
     if (locked_ || back_->locked_) return DDERR_SURFACEBUSY;
     std::swap(memory_, back_->memory_);
+    ++back_->version_;
     changed();
     if (frame_changed && present_due()) present_now();
     return DD_OK;

@@ -171,6 +171,8 @@ public:
     HRESULT set_hwnd(std::uint32_t flags, HWND hwnd);
     // the rectangles in force (the window's client area when bound to one)
     std::vector<RECT> rectangles() const;
+    // the stored list, or null while bound to a window
+    const std::vector<RECT>* list() const { return hwnd_ ? nullptr : &rects_; }
 
 private:
     explicit DirectDrawClipper(DirectDraw* owner) : DirectDrawObject(owner) {}
@@ -221,7 +223,11 @@ public:
     int bits_per_pixel() const { return bpp_; }  // 8, 15 or 16
     int bytes_per_pixel() const { return bpp_ == 8 ? 1 : 2; }
     bool locked() const { return locked_; }
-    std::uint8_t* memory() { return memory_; }
+    // the pixels; the caller may write them, so the scaled copy is dropped
+    std::uint8_t* memory() {
+        ++version_;
+        return memory_;
+    }
     const PALETTEENTRY* palette_entries() const;
 
 private:
@@ -230,6 +236,18 @@ private:
     HRESULT color_fill(const RECT& dest, std::uint32_t color);
     HRESULT clip_rects(const RECT& dest, std::vector<RECT>* out) const;
     void changed();
+    // source rectangle s shrunk or stretched to width x height, made again
+    // when the pixels changed since it was made
+    const std::uint8_t* scaled_copy(const RECT& s, int width, int height, int* pitch);
+
+    // The last stretched picture taken from this surface, kept because a game
+    // draws the same sprite at the same size many times a frame.
+    struct ScaledCopy {
+        std::vector<std::uint8_t> pixels;
+        RECT source{};
+        int width = 0, height = 0;
+        std::uint64_t version = 0;  // version_ when made; 0: none
+    };
 
     int width_, height_, bpp_, pitch_;
     std::uint32_t caps_;
@@ -242,6 +260,8 @@ private:
     DirectDrawClipper* clipper_ = nullptr;
     DirectDrawSurface* back_ = nullptr;   // the attached back buffer of a primary
     DirectDrawSurface* front_ = nullptr;  // the primary a back buffer belongs to
+    std::uint64_t version_ = 1;           // counts changes of the pixels
+    ScaledCopy scaled_;
     friend class DirectDraw;
 };
 

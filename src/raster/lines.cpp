@@ -182,6 +182,19 @@ int draw_clip_line16(int x1, int y1, int x2, int y2, std::uint16_t color, std::u
     return 1;
 }
 
+namespace {
+
+// 1 when one of the n bytes lies in lowest .. lowest + span. The test has no
+// branch per byte, so the compiler tests a vector of bytes at once; a row of
+// the screen is at most 1280 bytes, so finishing it costs little.
+bool row_holds8(const std::uint8_t* row, int n, std::uint8_t lowest, std::uint8_t span) {
+    unsigned hits = 0;
+    for (int x = 0; x < n; ++x) hits |= static_cast<std::uint8_t>(row[x] - lowest) <= span;
+    return hits != 0;
+}
+
+}  // namespace
+
 int scan_color8(int x1, int y1, int x2, int y2, std::uint8_t lowest, std::uint8_t highest,
                 const std::uint8_t* pixels, int pitch) {
     if (!pixels || pitch < 1 || display_width < 1 || display_height < 1) return 0;
@@ -189,11 +202,11 @@ int scan_color8(int x1, int y1, int x2, int y2, std::uint8_t lowest, std::uint8_
     x2 = clamp_to(x2, display_width);
     y1 = clamp_to(y1, display_height);
     y2 = clamp_to(y2, display_height);
+    if (lowest > highest) return 0;
+    const std::uint8_t span = static_cast<std::uint8_t>(highest - lowest);
     for (int y = y1; y <= y2; ++y) {
-        const std::uint8_t* row = pixels + static_cast<i64>(y) * pitch;
-        for (int x = x1; x <= x2; ++x) {
-            if (row[x] >= lowest && row[x] <= highest) return 1;
-        }
+        if (row_holds8(pixels + static_cast<i64>(y) * pitch + x1, x2 - x1 + 1, lowest, span))
+            return 1;
     }
     return 0;
 }

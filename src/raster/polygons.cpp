@@ -87,6 +87,8 @@ struct Walker {
     bool steep;
     i64 count;  // rows (steep) or pixels (flat) left
     i64 sum;    // error sum
+    i64 whole;  // flat edges: |dx| / |dy|, the steps every row takes at least
+    i64 part;   // flat edges: |dx| % |dy|
 };
 
 void start_edge(Walker* w, const Polygon* poly, i64 row) {
@@ -98,6 +100,8 @@ void start_edge(Walker* w, const Polygon* poly, i64 row) {
     w->steep = w->adx <= w->ady;
     w->count = w->steep ? w->ady : w->adx;
     w->sum = 0;
+    w->whole = w->ady == 0 ? 0 : w->adx / w->ady;
+    w->part = w->ady == 0 ? 0 : w->adx % w->ady;
 }
 
 // Rows the walker can go down before its count is used up (it is used up in
@@ -123,6 +127,29 @@ void advance(Walker* w, i64 k) {
     i64 steps = w->ady == 0 ? w->count : std::min(w->count, (need + w->ady - 1) / w->ady);
     w->x += w->dir * steps;
     w->sum += steps * w->ady - k * w->adx;
+    w->count -= steps;
+}
+
+// advance(w, 1) without a division. A steep edge's sum stays below |dy| and
+// gains |dx| <= |dy|, so it passes |dy| at most once. A flat edge's sum stays in
+// 0 .. |dy| - 1 between rows, so the steps that bring it to |dx| are
+// |dx| / |dy|, and one more when the remainder exceeds the sum.
+void advance_one(Walker* w) {
+    if (w->steep) {
+        i64 total = w->sum + w->adx;
+        bool step = total >= w->ady;
+        w->x += step ? w->dir : 0;
+        w->sum = step ? total - w->ady : total;
+        w->count -= 1;
+        return;
+    }
+    if (w->ady == 0 || w->sum < 0 || w->sum >= w->ady) {
+        advance(w, 1);
+        return;
+    }
+    i64 steps = std::min(w->count, w->whole + (w->part > w->sum ? 1 : 0));
+    w->x += w->dir * steps;
+    w->sum += steps * w->ady - w->adx;
     w->count -= steps;
 }
 
@@ -158,7 +185,7 @@ void walk_row(Walker* l, Walker* r, i64 row, RowExtent extent, Pixel* pixels, in
               Pixel color) {
     for (Walker* w : {l, r}) {
         if (!w->steep) extent.add(w->x + w->dir);
-        advance(w, 1);
+        advance_one(w);
         extent.add(w->x);
     }
     fill_row(row, extent.lo, extent.hi, pixels, pitch, color);

@@ -28,7 +28,10 @@ constexpr double WIDE_LIMIT = 1099511627776.0;  // 2^40: far beyond any clip edg
 i64 column_of(double v) {
     if (!(v > -WIDE_LIMIT)) return static_cast<i64>(-WIDE_LIMIT);
     if (v > WIDE_LIMIT) return static_cast<i64>(WIDE_LIMIT);
-    return static_cast<i64>(std::floor(v));
+    // floor without a library call: truncate, then one down for a negative
+    // value with a fraction
+    i64 t = static_cast<i64>(v);
+    return static_cast<double>(t) > v ? t - 1 : t;
 }
 
 void fill_span(std::uint8_t* row, int left, int count, std::uint8_t color) {

@@ -181,6 +181,100 @@ TEST(Blits, MatchTheSlowReferenceOnRandomCases) {
     EXPECT_GT(drawn, 300);
 }
 
+// Blits at the source's own width take the word-at-a-time keyed path: wide
+// rows, keys with and without the high bit, pixels one bit away from the key,
+// runs of key and of colour, against the reference.
+TEST(Blits, UnstretchedKeyedRowsMatchTheSlowReference) {
+    std::mt19937 rng(4321);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const std::uint32_t keys[] = {0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF};
+    for (int round = 0; round < 300; ++round) {
+        Dd dd;
+        int bpp = round % 5 == 4 ? 2 : 1;
+        int sw = pick(1, 200), sh = pick(1, 40), dw = pick(sw, 240), dh = pick(1, 60);
+        DirectDrawSurface* dest = dd.surface(dw, dh, bpp * 8);
+        DirectDrawSurface* src = dd.surface(sw, sh, bpp * 8);
+        std::uint32_t key = keys[pick(0, 5)];
+        std::vector<std::uint8_t> dmem = raw(dest), smem = raw(src);
+        for (auto& b : dmem) b = static_cast<std::uint8_t>(pick(0, 255));
+        const std::uint8_t near[] = {std::uint8_t(key),
+                                     std::uint8_t(key ^ 0x80),
+                                     std::uint8_t(key ^ 0x01),
+                                     std::uint8_t(key ^ 0x7F),
+                                     0x00,
+                                     0xFF};
+        for (std::size_t i = 0; i < smem.size();) {
+            int run = pick(1, 20);
+            int kind = pick(0, 2);  // 0: a run of key, 1: a run of one colour, 2: a mix
+            std::uint8_t colour = near[pick(1, 5)];
+            for (; run > 0 && i < smem.size(); --run, ++i)
+                smem[i] = kind == 0 ? std::uint8_t(key) : kind == 1 ? colour : near[pick(0, 5)];
+        }
+        set_raw(dest, dmem);
+        set_raw(src, smem);
+        DDCOLORKEY ck{key, key};
+        src->set_color_key(DDCKEY_SRCBLT, &ck);
+        int l = pick(0, sw - 1), w = pick(1, sw - l), t = pick(0, sh - 1);
+        RECT s{l, t, l + w, pick(t + 1, sh)};
+        int x = pick(0, dw - w), y = pick(0, dh - 1);
+        RECT d{x, y, x + w, pick(y + 1, dh)};  // same width; the height may stretch
+        ASSERT_EQ(DD_OK, dest->blt(&d, src, &s, DDBLT_WAIT | DDBLT_KEYSRC, nullptr));
+        std::vector<std::uint8_t> expect = dmem;
+        reference_blit(expect, dest->pitch(), dw, dh, bpp, smem, src->pitch(), d, s, nullptr, true,
+                       key);
+        ASSERT_EQ(expect, raw(dest)) << "round " << round << " key " << key << " width " << w;
+    }
+}
+
+// A small stretched blit draws from a scaled copy the source keeps; every way
+// of changing the source's pixels makes the next blit take the new ones.
+TEST(Blits, RepeatedStretchesFollowEveryChangeOfTheSource) {
+    Dd dd;
+    DirectDrawSurface* dest = dd.surface(64, 48);
+    DirectDrawSurface* src = dd.surface(90, 70);
+    DirectDrawSurface* other = dd.surface(90, 70);
+    DDCOLORKEY ck{0, 0};
+    src->set_color_key(DDCKEY_SRCBLT, &ck);
+    std::mt19937 rng(99);
+    std::vector<std::uint8_t> smem = raw(src);
+    for (auto& b : smem) b = static_cast<std::uint8_t>(rng() % 4);
+    set_raw(src, smem);
+    std::vector<std::uint8_t> dmem = raw(dest);
+    RECT s{3, 2, 88, 67}, d{5, 4, 35, 34};
+    auto check = [&](const char* step, const RECT& source) {
+        ASSERT_EQ(DD_OK, dest->blt(&d, src, &source, DDBLT_WAIT | DDBLT_KEYSRC, nullptr));
+        reference_blit(dmem, dest->pitch(), 64, 48, 1, raw(src), src->pitch(), d, source, nullptr,
+                       true, 0);
+        ASSERT_EQ(dmem, raw(dest)) << step;
+    };
+    check("first", s);
+    check("again", s);
+    check("another source rectangle", RECT{0, 0, 45, 35});
+    DDSURFACEDESC2 desc{};
+    ASSERT_EQ(DD_OK, src->lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
+    static_cast<std::uint8_t*>(desc.lpSurface)[10 * desc.lPitch + 40] = 200;
+    std::fill_n(static_cast<std::uint8_t*>(desc.lpSurface) + 30 * desc.lPitch, 90, 201);
+    ASSERT_EQ(DD_OK, src->unlock(nullptr));
+    check("after a lock", s);
+    DDBLTFX fx{sizeof(DDBLTFX), 202};
+    RECT band{0, 40, 90, 50};
+    ASSERT_EQ(DD_OK, src->blt(&band, nullptr, nullptr, DDBLT_COLORFILL, &fx));
+    check("after a fill", s);
+    std::vector<std::uint8_t> omem = raw(other);
+    for (auto& b : omem) b = static_cast<std::uint8_t>(100 + rng() % 50);
+    set_raw(other, omem);
+    RECT corner{0, 0, 30, 30};
+    ASSERT_EQ(DD_OK, src->blt(&corner, other, &corner, DDBLT_WAIT, nullptr));
+    check("after a blit into it", s);
+    for (auto& b : smem) b = static_cast<std::uint8_t>(rng() % 4);
+    set_raw(src, smem);
+    check("after a write to its memory", s);
+    d = RECT{-10, 20, 50, 60};  // another size, crossing the edge: refused unclipped
+    EXPECT_EQ(DDERR_INVALIDRECT, dest->blt(&d, src, &s, DDBLT_WAIT | DDBLT_KEYSRC, nullptr));
+    d = RECT{10, 20, 50, 40};
+    check("another size", s);
+}
+
 TEST(Blits, AClippedSpriteShowsItsOwnHalf) {
     Dd dd;
     DirectDrawSurface* screen = dd.surface(20, 10);

@@ -273,3 +273,38 @@ TEST_F(Lines, BoxOverlapOfPlayerSizedBoxes) {
     EXPECT_EQ(0, box_overlap(0, 0, 72, 74, 0, 56, 72, 74));
     EXPECT_EQ(0, box_overlap(INT_MIN, INT_MIN, 72, 74, INT_MAX, INT_MAX, 72, 74));
 }
+
+// The many-bytes-at-once scan against a pixel-by-pixel reference: random boxes
+// (crossing the edges, ends in either order, each end clamped), random colour ranges (empty,
+// single, all 256, with 0 and 255 at their ends) over sparse pictures.
+TEST_F(Lines, ScanMatchesThePixelByPixelReference) {
+    set_screen(70, 50);
+    Canvas<std::uint8_t> canvas(70, 50);
+    std::mt19937 rng(77);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    int found = 0;
+    for (int round = 0; round < 3000; ++round) {
+        if (round % 50 == 0) {
+            canvas.clear();
+            for (int n = pick(0, 40); n > 0; --n)
+                canvas.at(pick(0, 69), pick(0, 49)) = static_cast<std::uint8_t>(pick(0, 255));
+        }
+        int x1 = pick(-10, 80), x2 = pick(-10, 80), y1 = pick(-10, 60), y2 = pick(-10, 60);
+        int lo = pick(0, 255), hi = pick(0, 3) == 0 ? pick(0, 255) : pick(lo, 255);
+        if (pick(0, 9) == 0) lo = 0, hi = 255;
+        int expect = 0;
+        // each end is clamped to the screen on its own
+        auto cx = [](int v) { return std::clamp(v, 0, 69); };
+        auto cy = [](int v) { return std::clamp(v, 0, 49); };
+        for (int y = cy(y1); y <= cy(y2); ++y)
+            for (int x = cx(x1); x <= cx(x2); ++x)
+                expect |= canvas.at(x, y) >= lo && canvas.at(x, y) <= hi;
+        found += expect;
+        ASSERT_EQ(expect, scan_color8(x1, y1, x2, y2, std::uint8_t(lo), std::uint8_t(hi),
+                                      canvas.pixels(), canvas.pitch()))
+            << round << ": " << x1 << "," << y1 << " " << x2 << "," << y2 << " " << lo << ".."
+            << hi;
+    }
+    EXPECT_GT(found, 150);  // both answers are exercised often
+    EXPECT_LT(found, 2500);
+}

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/present8.h"
 #include "platform/win32.h"
 
 namespace {
@@ -271,19 +272,11 @@ void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int h
         if (!texture_) return;
     }
     Uint32 table[256];
-    for (int i = 0; i < 256; ++i) {
-        table[i] = 0xFF000000u | Uint32(palette_rgb[3 * i]) << 16 |
-                   Uint32(palette_rgb[3 * i + 1]) << 8 | palette_rgb[3 * i + 2];
-    }
+    make_expand_table(palette_rgb, table);
     void* out = nullptr;
     int out_pitch = 0;
     if (SDL_LockTexture(texture_, nullptr, &out, &out_pitch) != 0) return;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* from = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
-        auto* to = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(out) +
-                                             static_cast<std::ptrdiff_t>(y) * out_pitch);
-        for (int x = 0; x < width; ++x) to[x] = table[from[x]];
-    }
+    expand_indices32(pixels, pitch, width, height, table, static_cast<Uint32*>(out), out_pitch);
     SDL_UnlockTexture(texture_);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
