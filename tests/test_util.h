@@ -43,9 +43,11 @@ struct RunResult {
     std::string output;  // standard output and standard error together
 };
 
-// Runs the game binary with the arguments (already quoted where needed).
-inline RunResult run_game(const std::string& args) {
-    std::string command = std::string(V17_GAME_BINARY) + " " + args + " 2>&1";
+// Runs the game binary with the arguments (already quoted where needed), with
+// the environment assignments in env ("NAME=value ...") added.
+inline RunResult run_game(const std::string& args, const std::string& env = "") {
+    std::string command = (env.empty() ? "" : "env " + env + " ") + std::string(V17_GAME_BINARY) +
+                          " " + args + " 2>&1";
     RunResult r;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;

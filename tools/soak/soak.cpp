@@ -264,6 +264,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(soak.frames_in[2]),
                 static_cast<unsigned long long>(soak.frames_in[3]),
                 static_cast<unsigned long long>(soak.frames_in[4]));
+    std::fflush(stdout);
     bool memory_ok = report_memory();
     return soak.faults == 0 && memory_ok && frames >= soak.options.frames ? 0 : 1;
 }
