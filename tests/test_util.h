@@ -57,9 +57,11 @@ inline RunResult run_command(const std::string& command_line) {
     return r;
 }
 
-// Runs the game binary with the arguments (already quoted where needed).
-inline RunResult run_game(const std::string& args) {
-    return run_command(std::string(V17_GAME_BINARY) + " " + args);
+// Runs the game binary with the arguments (already quoted where needed), with
+// the environment assignments in env ("NAME=value ...") added.
+inline RunResult run_game(const std::string& args, const std::string& env = "") {
+    return run_command((env.empty() ? "" : "env " + env + " ") + std::string(V17_GAME_BINARY) +
+                       " " + args);
 }
 
 // The integer value of "key": in one trace line, or -1 when it is absent.

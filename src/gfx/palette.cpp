@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "gfx/display.h"
 
@@ -38,7 +39,7 @@ bool read_text(const char* name, std::string* text) {
 
 // The next decimal integer at *at (white space skipped, optional sign), low 8
 // bits kept; false at the end of the text or at anything that is not a number.
-bool next_value(const std::string& text, std::size_t* at, std::uint8_t* value) {
+bool next_value(std::string_view text, std::size_t* at, std::uint8_t* value) {
     std::size_t i = *at;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
     bool negative = i < text.size() && text[i] == '-';
@@ -121,18 +122,24 @@ int get_palette(PALETTEENTRY* entries) {
     return 1;
 }
 
-int load_palette_file(const char* name, PALETTEENTRY* entries) {
-    std::string text;
-    if (!name || !entries || !read_text(name, &text)) return 0;
+int parse_palette_text(const char* text, std::size_t size, PALETTEENTRY* entries) {
+    if (!entries || (!text && size > 0)) return 0;
+    std::string_view view(text ? text : "", size);
     std::size_t at = 0;
     for (int i = 0; i < 256; ++i) {
         std::uint8_t* fields[4] = {&entries[i].peRed, &entries[i].peGreen, &entries[i].peBlue,
                                    &entries[i].peFlags};
         for (std::uint8_t* field : fields) {
-            if (!next_value(text, &at, field)) return 1;  // the rest keep what they held
+            if (!next_value(view, &at, field)) return 1;  // the rest keep what they held
         }
     }
     return 1;
+}
+
+int load_palette_file(const char* name, PALETTEENTRY* entries) {
+    std::string text;
+    if (!name || !entries || !read_text(name, &text)) return 0;
+    return parse_palette_text(text.data(), text.size(), entries);
 }
 
 int save_palette_file(const char* name, const PALETTEENTRY* entries) {

@@ -4,6 +4,7 @@
 // display_palette of the display module.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/gdi.h"
@@ -42,6 +43,9 @@ int get_palette(PALETTEENTRY* entries);
 // kept) separated by any white space; entries after an early end keep their
 // values; 1, 0 when the file cannot be opened or an argument is null
 int load_palette_file(const char* name, PALETTEENTRY* entries);
+// the same from size bytes of text in memory; 1, 0 for null entries or null
+// text with a size
+int parse_palette_text(const char* text, std::size_t size, PALETTEENTRY* entries);
 // writes each of the 256 entries as "\n%d %d %d %d"; 1, 0 when the file cannot be
 // created or an argument is null
 int save_palette_file(const char* name, const PALETTEENTRY* entries);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -60,6 +61,8 @@ void silence_synth_log() {
 std::string find_sound_font() {
     const char* chosen = std::getenv("V17_SOUNDFONT");
     if (readable_file(chosen)) return chosen;
+    const char* defaults = std::getenv("V17_SOUNDFONT_DEFAULTS");
+    if (defaults && std::strcmp(defaults, "0") == 0) return {};
     for (const char* path : kSoundFonts) {
         if (readable_file(path)) return path;
     }

@@ -116,5 +116,6 @@ HRESULT midi_loader_create(MidiLoader** out);
 // E_POINTER for null
 HRESULT midi_player_create(MidiPlayer** out);
 // the General MIDI sound font to use: V17_SOUNDFONT when it names a readable
-// file, else the first readable one of the usual places; empty for none
+// file, else the first readable one of the usual places (skipped when
+// V17_SOUNDFONT_DEFAULTS is "0", for runs without any font); empty for none
 std::string find_sound_font();

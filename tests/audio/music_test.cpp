@@ -217,3 +217,15 @@ TEST(MusicLayer, NothingLoadsBeforeItStarts) {
     EXPECT_EQ(0, play_music(0));
     EXPECT_EQ(1, music_shutdown());
 }
+
+TEST(MusicLayer, TheDefaultFontPlacesCanBeSwitchedOff) {
+    setenv("V17_SOUNDFONT", "/nonexistent/font.sf2", 1);
+    setenv("V17_SOUNDFONT_DEFAULTS", "0", 1);
+    EXPECT_EQ("", find_sound_font());
+    std::string font = temp_path("chosen.sf2");
+    write_file(font, "a readable file is taken as it is named");
+    setenv("V17_SOUNDFONT", font.c_str(), 1);
+    EXPECT_EQ(font, find_sound_font());
+    unsetenv("V17_SOUNDFONT_DEFAULTS");
+    unsetenv("V17_SOUNDFONT");
+}

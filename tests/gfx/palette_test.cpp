@@ -55,6 +55,23 @@ TEST(PaletteFile, ShortFilesAndWideValuesAreReadAsFarAsTheyGo) {
     EXPECT_EQ(3, e[1].peBlue);
 }
 
+TEST(PaletteFile, TextInMemoryStopsAtItsSizeNotAtANul) {
+    PALETTEENTRY e[256];
+    for (auto& x : e) x = {9, 9, 9, 9};
+    const char text[] = "1 2 3 4 5 6 7 8";
+    ASSERT_EQ(1, parse_palette_text(text, 9, e));  // "1 2 3 4 5": the 6 is past the end
+    EXPECT_TRUE(same(e[0], PALETTEENTRY{1, 2, 3, 4}));
+    EXPECT_EQ(5, e[1].peRed);
+    EXPECT_EQ(9, e[1].peGreen);
+    const char nul[] = {'7', '\0', '8'};
+    ASSERT_EQ(1, parse_palette_text(nul, sizeof nul, e));
+    EXPECT_EQ(7, e[0].peRed);
+    EXPECT_EQ(2, e[0].peGreen) << "a NUL is not white space: reading stops there";
+    EXPECT_EQ(1, parse_palette_text(nullptr, 0, e));
+    EXPECT_EQ(0, parse_palette_text(nullptr, 4, e));
+    EXPECT_EQ(0, parse_palette_text(text, sizeof text, nullptr));
+}
+
 TEST_F(DisplayTest, EntriesGoToTheScreenAndTheWorkingCopy) {
     PALETTEENTRY e{10, 20, 30, 0}, got{};
     ASSERT_EQ(1, set_palette_entry(200, &e));
