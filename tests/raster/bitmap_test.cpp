@@ -9,7 +9,7 @@
 namespace {
 
 // A bitmap file built in memory, with the choices paint programs make.
-struct BmpSpec {
+struct BmpLayout {
     int width = 3, height = 2;  // negative height: top-down rows
     int bits = 8;
     std::uint32_t header = 40;
@@ -31,7 +31,7 @@ void put32(std::string& s, std::uint32_t v) {
     put16(s, static_cast<int>(v >> 16));
 }
 
-int stride(const BmpSpec& b) {
+int stride(const BmpLayout& b) {
     return (b.width * b.bits + 31) / 32 * 4;
 }
 
@@ -40,7 +40,7 @@ std::uint8_t stored_byte(int r, int i) {
     return static_cast<std::uint8_t>(r * 16 + i + 1);
 }
 
-std::string make_bmp(const BmpSpec& b) {
+std::string make_bmp(const BmpLayout& b) {
     int rows = b.height < 0 ? -b.height : b.height;
     std::uint32_t colors = b.bits == 8 ? (b.colors_used ? b.colors_used : 256) : 0;
     std::uint32_t offset = 14 + b.header + 4 * colors + b.gap;
@@ -91,8 +91,8 @@ protected:
 }  // namespace
 
 TEST_F(Bitmaps, EightBitRowsComeTopFirstUnpaddedWithTheirPalette) {
-    BmpSpec spec;  // 3 wide: each stored row carries one fill byte
-    ASSERT_EQ(1, load(&file, make_bmp(spec)));
+    BmpLayout layout;  // 3 wide: each stored row carries one fill byte
+    ASSERT_EQ(1, load(&file, make_bmp(layout)));
     EXPECT_EQ(3, file.info_header.biWidth);
     EXPECT_EQ(2, file.info_header.biHeight);
     EXPECT_EQ(6u, file.info_header.biSizeImage);
@@ -108,13 +108,13 @@ TEST_F(Bitmaps, EightBitRowsComeTopFirstUnpaddedWithTheirPalette) {
 }
 
 TEST_F(Bitmaps, WhatPaintProgramsWriteIsReadAlike) {
-    BmpSpec plain;
+    BmpLayout plain;
     plain.width = 5;
     plain.height = 4;
     ASSERT_EQ(1, load(&file, make_bmp(plain)));
     std::vector<std::uint8_t> reference(file.buffer, file.buffer + 20);
 
-    BmpSpec top_down = plain;
+    BmpLayout top_down = plain;
     top_down.height = -4;
     std::vector<std::uint8_t> rows;
     for (int r = 3; r >= 0; --r) {
@@ -122,13 +122,13 @@ TEST_F(Bitmaps, WhatPaintProgramsWriteIsReadAlike) {
     }
     top_down.rows = rows;
 
-    BmpSpec v4 = plain, v5 = plain, sized = plain, gap = plain, no_offset = plain;
+    BmpLayout v4 = plain, v5 = plain, sized = plain, gap = plain, no_offset = plain;
     v4.header = 108;
     v5.header = 124;
     sized.size_image = 999999;  // a wrong size is not believed
     gap.gap = 10;
     no_offset.zero_offset = true;
-    for (const BmpSpec& s : {top_down, v4, v5, sized, gap, no_offset}) {
+    for (const BmpLayout& s : {top_down, v4, v5, sized, gap, no_offset}) {
         BitmapFile other{};
         ASSERT_EQ(1, load(&other, make_bmp(s))) << s.header << " " << s.gap;
         EXPECT_EQ(4, other.info_header.biHeight);
@@ -139,9 +139,9 @@ TEST_F(Bitmaps, WhatPaintProgramsWriteIsReadAlike) {
 }
 
 TEST_F(Bitmaps, AShortColourTableLeavesTheRestZero) {
-    BmpSpec spec;
-    spec.colors_used = 16;
-    ASSERT_EQ(1, load(&file, make_bmp(spec)));
+    BmpLayout layout;
+    layout.colors_used = 16;
+    ASSERT_EQ(1, load(&file, make_bmp(layout)));
     EXPECT_EQ(17, file.palette[15].peRed);
     EXPECT_EQ(PC_NOCOLLAPSE, file.palette[15].peFlags);
     EXPECT_EQ(0, file.palette[16].peRed);
@@ -150,27 +150,27 @@ TEST_F(Bitmaps, AShortColourTableLeavesTheRestZero) {
 }
 
 TEST_F(Bitmaps, TwentyFourBitsBecomeTheDisplaysSixteenBitFormat) {
-    BmpSpec spec;
-    spec.bits = 24;
-    spec.width = 2;
-    spec.height = 1;
-    spec.rows = {255, 255, 255, 0, 0, 255, 0, 0};  // white, red (blue, green, red order), fill
+    BmpLayout layout;
+    layout.bits = 24;
+    layout.width = 2;
+    layout.height = 1;
+    layout.rows = {255, 255, 255, 0, 0, 255, 0, 0};  // white, red (blue, green, red order), fill
     std::int32_t saved = pixel_format;
     pixel_format = 15;
-    ASSERT_EQ(1, load(&file, make_bmp(spec)));
+    ASSERT_EQ(1, load(&file, make_bmp(layout)));
     auto* px = reinterpret_cast<std::uint16_t*>(file.buffer);
     EXPECT_EQ(0x7FFF, px[0]);
     EXPECT_EQ(0x7C00, px[1]);
     EXPECT_EQ(16, file.info_header.biBitCount);
     EXPECT_EQ(0, file.palette[10].peRed) << "a file without a colour table leaves the palette";
     pixel_format = 16;
-    ASSERT_EQ(1, load(&file, make_bmp(spec)));
+    ASSERT_EQ(1, load(&file, make_bmp(layout)));
     px = reinterpret_cast<std::uint16_t*>(file.buffer);
     EXPECT_EQ(0xFFFF, px[0]);
     EXPECT_EQ(0xF800, px[1]);
     pixel_format = saved;
 
-    BmpSpec sixteen;
+    BmpLayout sixteen;
     sixteen.bits = 16;
     sixteen.width = 1;
     sixteen.height = 1;
@@ -180,7 +180,7 @@ TEST_F(Bitmaps, TwentyFourBitsBecomeTheDisplaysSixteenBitFormat) {
 }
 
 TEST_F(Bitmaps, DefectiveFilesAreRefusedAndLeaveTheRecordAsItWas) {
-    BmpSpec good;
+    BmpLayout good;
     ASSERT_EQ(1, load(&file, make_bmp(good)));
     std::uint8_t* kept = file.buffer;
     BitmapFile before = file;
@@ -190,33 +190,33 @@ TEST_F(Bitmaps, DefectiveFilesAreRefusedAndLeaveTheRecordAsItWas) {
     ba[1] = 'A';
     cases.push_back({ba, "not a bitmap file"});
     auto with = [&](auto change, const char* reason) {
-        BmpSpec s = good;
+        BmpLayout s = good;
         change(s);
         cases.push_back({make_bmp(s), reason});
     };
-    with([](BmpSpec& s) { s.compression = 1; }, "compressed");
-    with([](BmpSpec& s) { s.bits = 4; }, "depth not 8, 16 or 24 bits");
-    with([](BmpSpec& s) { s.bits = 32; }, "depth not 8, 16 or 24 bits");
-    with([](BmpSpec& s) { s.header = 64; }, "info header size not 40, 108 or 124");
-    with([](BmpSpec& s) { s.width = 0; }, "width or height zero or negative width");
-    with([](BmpSpec& s) { s.height = 0; }, "width or height zero or negative width");
-    with([](BmpSpec& s) { s.width = -3; }, "width or height zero or negative width");
-    with([](BmpSpec& s) { s.colors_used = 257; }, "more than 256 colours");
+    with([](BmpLayout& s) { s.compression = 1; }, "compressed");
+    with([](BmpLayout& s) { s.bits = 4; }, "depth not 8, 16 or 24 bits");
+    with([](BmpLayout& s) { s.bits = 32; }, "depth not 8, 16 or 24 bits");
+    with([](BmpLayout& s) { s.header = 64; }, "info header size not 40, 108 or 124");
+    with([](BmpLayout& s) { s.width = 0; }, "width or height zero or negative width");
+    with([](BmpLayout& s) { s.height = 0; }, "width or height zero or negative width");
+    with([](BmpLayout& s) { s.width = -3; }, "width or height zero or negative width");
+    with([](BmpLayout& s) { s.colors_used = 257; }, "more than 256 colours");
     with(
-        [](BmpSpec& s) {
+        [](BmpLayout& s) {
             s.width = 16385;
             s.rows = {1};
         },
         "larger than 16384 pixels on a side");
     with(
-        [](BmpSpec& s) {
+        [](BmpLayout& s) {
             s.height = -16385;
             s.rows = {1};
         },
         "larger than 16384 pixels on a side");
     // Sides that pass alone but whose pixels the file does not hold.
     with(
-        [](BmpSpec& s) {
+        [](BmpLayout& s) {
             s.width = 16384;
             s.height = 16384;
             s.rows = {1};
@@ -248,8 +248,8 @@ TEST_F(Bitmaps, FilesOnDiskAndTheReasonInTheLog) {
     std::string log = temp_path("log.txt");
     std::string good = temp_path("good.bmp");
     std::string bad = temp_path("bad.bmp");
-    write_file(good, make_bmp(BmpSpec{}));
-    BmpSpec packed;
+    write_file(good, make_bmp(BmpLayout{}));
+    BmpLayout packed;
     packed.compression = 2;
     write_file(bad, make_bmp(packed));
     ASSERT_EQ(1, open_error_file(log.c_str()));
@@ -282,13 +282,13 @@ TEST(BitmapRows, FlipTurnsRowsOver) {
 class Images : public ::testing::Test {
 protected:
     void SetUp() override {
-        BmpSpec spec;
-        spec.width = 400;
-        spec.height = -200;
+        BmpLayout layout;
+        layout.width = 400;
+        layout.height = -200;
         for (int y = 0; y < 200; ++y) {
-            for (int x = 0; x < 400; ++x) spec.rows.push_back(static_cast<std::uint8_t>(x + 3 * y));
+            for (int x = 0; x < 400; ++x) layout.rows.push_back(static_cast<std::uint8_t>(x + 3 * y));
         }
-        ASSERT_EQ(1, load(&file, make_bmp(spec)));
+        ASSERT_EQ(1, load(&file, make_bmp(layout)));
     }
     void TearDown() override {
         unload_bitmap_file(&file);
@@ -391,13 +391,13 @@ TEST_F(Images, ScrollTurnsRowsRoundAndCopyMovesBlocks) {
 }
 
 TEST_F(DisplayTest, SurfaceCellsLoadFromTheBitmap) {
-    BmpSpec spec;
-    spec.width = 40;
-    spec.height = -30;
+    BmpLayout layout;
+    layout.width = 40;
+    layout.height = -30;
     for (int i = 0; i < 40 * 30; ++i)
-        spec.rows.push_back(static_cast<std::uint8_t>(i % 40 + i / 40));
+        layout.rows.push_back(static_cast<std::uint8_t>(i % 40 + i / 40));
     BitmapFile f{};
-    ASSERT_EQ(1, load(&f, make_bmp(spec)));
+    ASSERT_EQ(1, load(&f, make_bmp(layout)));
     DirectDrawSurface* s = create_surface(8, 6, 0, 0);
     ASSERT_EQ(1, load_surface8(&f, s, 1, 2));  // starts at (10, 15)
     EXPECT_EQ(25, pixel8(s, 0, 0));
