@@ -83,10 +83,16 @@ void escape_check() {
 
 void draw_background() {
     start_clock();
-    fill_surface(back_surface, 0, nullptr);
+    // A landscape that fills the screen overwrites every pixel of the clear
+    // under it, so the clear is left out then; the frame is the same.
+    const BitmapImage& land = landscapes[3];
+    bool covers = (land.attr & IMAGE_ATTR_LOADED) && land.bpp == 8 && land.x == 0 && land.y == 0 &&
+                  land.width == display_width && land.height == display_height;
+    if (!covers) fill_surface(back_surface, 0, nullptr);
     lock_back();
-    draw_image8(&landscapes[3], back_pixels, back_pitch, 0);
+    int drawn = draw_image8(&land, back_pixels, back_pitch, 0);
     unlock_back();
+    if (covers && !drawn) fill_surface(back_surface, 0, nullptr);
 }
 
 void launch() {

@@ -165,12 +165,15 @@ inline std::uint8_t keyed_byte(std::uint8_t old, std::uint8_t pixel, std::uint8_
 
 #if defined(__SSE2__)
 // Sixteen bytes at once: where the source byte is the key the old byte stays.
-inline void keyed_block16(std::uint8_t* to, const std::uint8_t* from, __m128i keys) {
+inline __m128i keyed_value16(const std::uint8_t* to, const std::uint8_t* from, __m128i keys) {
     __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
     __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
     __m128i is_key = _mm_cmpeq_epi8(w, keys);
-    __m128i out = _mm_or_si128(_mm_and_si128(is_key, old), _mm_andnot_si128(is_key, w));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), out);
+    return _mm_or_si128(_mm_and_si128(is_key, old), _mm_andnot_si128(is_key, w));
+}
+
+inline void keyed_block16(std::uint8_t* to, const std::uint8_t* from, __m128i keys) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), keyed_value16(to, from, keys));
 }
 #endif
 
@@ -181,8 +184,15 @@ void keyed_span8(std::uint8_t* to, const std::uint8_t* from, int n, std::uint8_t
 #if defined(__SSE2__)
     if (n >= 16) {
         const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
+        if (n % 16 == 0) {
+            for (int i = 0; i < n; i += 16) keyed_block16(to + i, from + i, keys);
+            return;
+        }
+        // The last block is worked out before the block it overlaps is
+        // stored: reading bytes just stored would stall on the store.
+        __m128i last = keyed_value16(to + n - 16, from + n - 16, keys);
         for (int i = 0; i + 16 <= n; i += 16) keyed_block16(to + i, from + i, keys);
-        if (n % 16 != 0) keyed_block16(to + n - 16, from + n - 16, keys);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + n - 16), last);
         return;
     }
 #endif

@@ -28,6 +28,35 @@ std::vector<DeviceContext*> open_contexts;
 TTF_Font* font = nullptr;
 bool ttf_started = false;
 
+// The masks of the texts drawn last, newest first: a HUD draws the same few
+// lines frame after frame, and shaping them anew each time costs more than
+// the rest of the text drawing.
+constexpr std::size_t kKeptMasks = 16;
+std::vector<std::pair<std::string, SDL_Surface*>> kept_masks;
+
+void forget_masks() {
+    for (auto& [text, mask] : kept_masks) SDL_FreeSurface(mask);
+    kept_masks.clear();
+}
+
+// The glyph mask of s, rendered once and kept; null when the font cannot render it.
+SDL_Surface* mask_of(TTF_Font* f, const std::string& s) {
+    auto it = std::find_if(kept_masks.begin(), kept_masks.end(),
+                           [&](const auto& kept) { return kept.first == s; });
+    if (it != kept_masks.end()) {
+        std::rotate(kept_masks.begin(), it, it + 1);
+        return kept_masks.front().second;
+    }
+    SDL_Surface* mask = TTF_RenderText_Solid(f, s.c_str(), SDL_Color{255, 255, 255, 255});
+    if (!mask) return nullptr;
+    if (kept_masks.size() == kKeptMasks) {
+        SDL_FreeSurface(kept_masks.back().second);
+        kept_masks.pop_back();
+    }
+    kept_masks.insert(kept_masks.begin(), {s, mask});
+    return mask;
+}
+
 DeviceContext* find(HDC dc) {
     for (DeviceContext* c : open_contexts) {
         if (c == dc) return c;
@@ -137,12 +166,11 @@ int text_out(HDC dc, int x, int y, const char* text, int length) {
     std::string s(text, static_cast<std::size_t>(length));
     s.resize(std::char_traits<char>::length(s.c_str()));  // a zero ends the text early
     if (s.empty()) return 1;
-    SDL_Surface* mask = TTF_RenderText_Solid(f, s.c_str(), SDL_Color{255, 255, 255, 255});
+    SDL_Surface* mask = mask_of(f, s);
     if (!mask) return 0;
     if (SDL_MUSTLOCK(mask)) SDL_LockSurface(mask);
     paint(*c, mask, x, y);
     if (SDL_MUSTLOCK(mask)) SDL_UnlockSurface(mask);
-    SDL_FreeSurface(mask);
     return 1;
 }
 
@@ -170,6 +198,7 @@ int close_surface_dc(HDC dc) {
 }
 
 void close_text_font() {
+    forget_masks();
     if (font) TTF_CloseFont(font);
     font = nullptr;
     if (ttf_started) TTF_Quit();

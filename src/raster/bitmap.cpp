@@ -154,11 +154,18 @@ bool load_block(BitmapImage* image, const BitmapFile* bitmap, int bits, int cx, 
 template <typename T>
 void draw_rows(const BitmapImage* image, std::uint8_t* dest, int pitch, bool transparent) {
     const T* from = reinterpret_cast<const T*>(image->buffer);
+    const std::size_t row = sizeof(T) * image->width;
+    if (!transparent && image->x == 0 && row == static_cast<std::size_t>(pitch)) {
+        // Rows that follow each other in both places go in one copy.
+        std::memcpy(dest + static_cast<std::ptrdiff_t>(image->y) * pitch, from,
+                    row * image->height);
+        return;
+    }
     for (int r = 0; r < image->height; ++r, from += image->width) {
         T* to = reinterpret_cast<T*>(dest + static_cast<std::ptrdiff_t>(image->y + r) * pitch) +
                 image->x;
         if (!transparent) {
-            std::memcpy(to, from, sizeof(T) * image->width);
+            std::memcpy(to, from, row);
             continue;
         }
         for (int i = 0; i < image->width; ++i) {

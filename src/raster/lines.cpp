@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "gfx/display.h"
 
 namespace {
@@ -184,11 +188,26 @@ int draw_clip_line16(int x1, int y1, int x2, int y2, std::uint16_t color, std::u
 
 namespace {
 
-// 1 when one of the n bytes lies in lowest .. lowest + span. The test has no
-// branch per byte, so the compiler tests a vector of bytes at once; a row of
-// the screen is at most 1280 bytes, so finishing it costs little.
+// 1 when one of the n bytes lies in lowest .. lowest + span. Rows of 16 bytes
+// or more are tested 16 at a time; the last block is the row's last 16 bytes,
+// overlapping the one before, so nothing beyond the row is read.
 bool row_holds8(const std::uint8_t* row, int n, std::uint8_t lowest, std::uint8_t span) {
-    unsigned hits = 0;
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i low = _mm_set1_epi8(static_cast<char>(lowest));
+        const __m128i top = _mm_set1_epi8(static_cast<char>(span));
+        auto block_holds = [&](const std::uint8_t* at) {
+            __m128i v = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), low);
+            // v <= span, unsigned: min(v, span) == v
+            return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, top), v)) != 0;
+        };
+        for (int x = 0; x + 16 <= n; x += 16) {
+            if (block_holds(row + x)) return true;
+        }
+        return (n & 15) != 0 && block_holds(row + n - 16);
+    }
+#endif
+    std::uint8_t hits = 0;
     for (int x = 0; x < n; ++x) hits |= static_cast<std::uint8_t>(row[x] - lowest) <= span;
     return hits != 0;
 }

@@ -541,6 +541,42 @@ TEST(TextContext, DrawsGlyphsInTheNearestColourOnly) {
     EXPECT_GT(ink, 60);
 }
 
+TEST(TextContext, ATextDrawnAgainLooksTheSameWhateverCameBetween) {
+    // Rendered texts are kept and reused; a reused one, or one rendered anew
+    // after many others pushed it out, must give the very same pixels, in the
+    // colour of the moment.
+    Dd dd;
+    DirectDrawSurface* s = dd.surface(300, 20);
+    PALETTEENTRY e[256] = {};
+    e[5] = {0, 255, 0, 0};
+    e[6] = {0, 0, 255, 0};
+    DirectDrawPalette* p = nullptr;
+    dd.dd->create_palette(DDPCAPS_8BIT, e, &p, nullptr);
+    s->set_palette(p);
+    auto draw = [&](const std::string& text, COLORREF color) {
+        DDBLTFX fx{sizeof(DDBLTFX), 0};
+        s->blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx);
+        HDC dc = nullptr;
+        EXPECT_EQ(DD_OK, s->get_dc(&dc));
+        set_text_color(dc, color);
+        set_bk_mode(dc, TRANSPARENT);
+        EXPECT_EQ(1, text_out(dc, 1, 1, text.c_str(), static_cast<int>(text.size())));
+        s->release_dc(dc);
+        return raw(s);
+    };
+    std::vector<std::uint8_t> first = draw("Deaths=3", rgb_color(0, 255, 0));
+    std::vector<std::uint8_t> again = draw("Deaths=3", rgb_color(0, 255, 0));
+    EXPECT_EQ(first, again);
+    std::vector<std::uint8_t> blue = draw("Deaths=3", rgb_color(0, 0, 255));
+    ASSERT_EQ(first.size(), blue.size());
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        ASSERT_EQ(first[i] == 5, blue[i] == 6) << i;
+    }
+    EXPECT_NE(first, draw("Deaths=4", rgb_color(0, 255, 0)));
+    for (int i = 0; i < 40; ++i) draw("line " + std::to_string(i), rgb_color(0, 255, 0));
+    EXPECT_EQ(first, draw("Deaths=3", rgb_color(0, 255, 0)));
+}
+
 TEST(TextContext, SixteenBitTextIsPackedAndOpaqueModeFillsTheBox) {
     Dd dd;
     DirectDrawSurface* s = dd.surface(100, 30, 16);

@@ -286,7 +286,8 @@ protected:
         layout.width = 400;
         layout.height = -200;
         for (int y = 0; y < 200; ++y) {
-            for (int x = 0; x < 400; ++x) layout.rows.push_back(static_cast<std::uint8_t>(x + 3 * y));
+            for (int x = 0; x < 400; ++x)
+                layout.rows.push_back(static_cast<std::uint8_t>(x + 3 * y));
         }
         ASSERT_EQ(1, load(&file, make_bmp(layout)));
     }
@@ -353,6 +354,23 @@ TEST_F(Images, DrawsCopyRowsOrSkipZero) {
     EXPECT_EQ(1, destroy_image(&wide));
     EXPECT_EQ(0, wide.width);
     EXPECT_EQ(0, destroy_image(&wide));
+}
+
+TEST_F(Images, FullWidthImagesCopyTheSameAsRowByRow) {
+    // An image as wide as the pitch at x = 0 is copied in one block; the rows
+    // above and below it stay as they were, as with a narrower pitch.
+    ASSERT_EQ(1, create_image(&image, 0, 1, 6, 3, 8));
+    for (int i = 0; i < 18; ++i) image.buffer[i] = static_cast<std::uint8_t>(i + 1);
+    image.attr |= IMAGE_ATTR_LOADED;
+    std::vector<std::uint8_t> tight(6 * 5, 99), loose(8 * 5, 99);
+    ASSERT_EQ(1, draw_image8(&image, tight.data(), 6, 0));
+    ASSERT_EQ(1, draw_image8(&image, loose.data(), 8, 0));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x) {
+            int want = y >= 1 && y <= 3 ? (y - 1) * 6 + x + 1 : 99;
+            EXPECT_EQ(want, tight[y * 6 + x]) << x << "," << y;
+            EXPECT_EQ(want, loose[y * 8 + x]) << x << "," << y;
+        }
 }
 
 TEST_F(Images, ScrollTurnsRowsRoundAndCopyMovesBlocks) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -228,11 +229,10 @@ TEST_F(Polygons, FilledPolygonsFollowTheTrueShape) {
                 if (signed_distance(p, x, y) < -2) {
                     ++deep;
                     ASSERT_TRUE(set.count({x, y})) << i << ": " << x << "," << y << [&] {
-                        std::string out;
+                        std::ostringstream out;
                         for (auto& q : v)
-                            out += " " + std::to_string(p.x + double(q.x)) + "," +
-                                   std::to_string(p.y + double(q.y));
-                        return out;
+                            out << ' ' << p.x + double(q.x) << ',' << p.y + double(q.y);
+                        return out.str();
                     }();
                 }
         drawn_total += drawn.size();
