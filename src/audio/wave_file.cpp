@@ -10,6 +10,10 @@
 namespace {
 
 constexpr long kMaxFileBytes = 256L << 20;
+// Sample rates read. Below 1 kHz no file holds sound, and a few kilobytes at
+// 1 Hz would expand 11025 times into tens of megabytes of converted samples.
+constexpr std::uint32_t kMinRate = 1000;
+constexpr std::uint32_t kMaxRate = 1000000;
 
 struct Cursor {
     const std::uint8_t* p;
@@ -51,7 +55,7 @@ bool find_chunks(Cursor c, Chunk* fmt, Chunk* data) {
 }
 
 // The format chunk's fields; false for anything but 8- or 16-bit PCM in one or
-// two channels at a rate above 0.
+// two channels at 1 kHz to 1 MHz.
 bool read_format(const Chunk& fmt, WaveSound* out) {
     if (!fmt.data || fmt.size < 16) return false;
     Cursor c{fmt.data, fmt.data + fmt.size};
@@ -61,7 +65,7 @@ bool read_format(const Chunk& fmt, WaveSound* out) {
     c.le(4);  // bytes per second: derived, not trusted
     c.le(2);  // block alignment: likewise
     out->bits = static_cast<int>(c.le(2));
-    if (tag != 1 || rate == 0 || rate > 1000000) return false;
+    if (tag != 1 || rate < kMinRate || rate > kMaxRate) return false;
     out->rate = static_cast<int>(rate);
     return (out->channels == 1 || out->channels == 2) && (out->bits == 8 || out->bits == 16);
 }

@@ -86,6 +86,11 @@ TEST_F(Sound, RefusesFilesThatAreNotWholePcmWaves) {
         {"24-bit", riff_file("WAVE", fmt_chunk(1, 1, 11025, 24) + data)},
         {"three channels", riff_file("WAVE", fmt_chunk(1, 3, 11025, 8) + data)},
         {"rate 0", riff_file("WAVE", fmt_chunk(1, 1, 0, 8) + data)},
+        // a few kilobytes at 1 Hz would become tens of megabytes of samples
+        {"rate 1",
+         riff_file("WAVE", fmt_chunk(1, 1, 1, 8) + riff_chunk("data", std::string(6000, 'x')))},
+        {"rate 999", riff_file("WAVE", fmt_chunk(1, 1, 999, 8) + data)},
+        {"rate above 1 MHz", riff_file("WAVE", fmt_chunk(1, 1, 1000001, 8) + data)},
         {"data past the end", whole.substr(0, whole.size() - 2)},
         {"RIFF size past the end", "RIFF" + le32(4000) + whole.substr(8)},
         {"too short to hold a buffer", wav_file(pcm8({1, 2, 3}))},
@@ -95,6 +100,7 @@ TEST_F(Sound, RefusesFilesThatAreNotWholePcmWaves) {
     EXPECT_EQ(-1, load_wav(temp_path("absent.wav").c_str(), kGameFlags));
     EXPECT_EQ(-1, load_wav(nullptr, kGameFlags));
     EXPECT_EQ(0, load(whole)) << "nothing was taken by the refusals";
+    EXPECT_EQ(1, load(riff_file("WAVE", fmt_chunk(1, 1, 1000, 8) + data))) << "1 kHz is read";
 }
 
 TEST_F(Sound, FormatChunksOfSixteenBytesOrMoreAreRead) {
