@@ -286,6 +286,13 @@ void blit_part(const BlitPlan& p, const RECT& v) {
 
 template <typename T>
 void fill_part(std::uint8_t* memory, int pitch, const RECT& v, T value) {
+    if (v.left == 0 &&
+        static_cast<std::size_t>(v.right) * sizeof(T) == static_cast<std::size_t>(pitch)) {
+        // Whole rows follow each other: one fill covers them all.
+        T* first = reinterpret_cast<T*>(memory + static_cast<std::ptrdiff_t>(v.top) * pitch);
+        std::fill(first, first + static_cast<std::ptrdiff_t>(v.bottom - v.top) * v.right, value);
+        return;
+    }
     for (int y = v.top; y < v.bottom; ++y) {
         T* row = reinterpret_cast<T*>(memory + static_cast<std::ptrdiff_t>(y) * pitch);
         std::fill(row + v.left, row + v.right, value);

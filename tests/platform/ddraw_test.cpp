@@ -335,6 +335,26 @@ TEST(Blits, ColourFillsHonourTheClipperAndTheDepth) {
     EXPECT_EQ(0xABCDu, get_px(m, s->pitch(), 2, 0, 0));
 }
 
+TEST(Blits, FullWidthFillsStopAtTheirLastRow) {
+    // Rows as wide as the pitch are filled in one run; the rows above and
+    // below the rectangle stay as they were, at either depth.
+    for (int bpp : {8, 16}) {
+        Dd dd;
+        int width = bpp == 8 ? 32 : 16;  // the pitch is 32 bytes: no padding
+        DirectDrawSurface* s = dd.surface(width, 4, bpp);
+        ASSERT_EQ(32, s->pitch());
+        DDBLTFX fx{sizeof(DDBLTFX), 0x0505u};
+        ASSERT_EQ(DD_OK, s->blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx));
+        fx.dwFillColor = 0x0909u;
+        RECT rows{0, 1, width, 3};
+        ASSERT_EQ(DD_OK, s->blt(&rows, nullptr, nullptr, DDBLT_COLORFILL, &fx));
+        std::vector<std::uint8_t> m = raw(s);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 32; ++x)
+                ASSERT_EQ(y == 1 || y == 2 ? 9 : 5, m[y * 32 + x]) << bpp << ": " << x << "," << y;
+    }
+}
+
 TEST(Clippers, ListRoundTripsWithItsBound) {
     Dd dd;
     DirectDrawSurface* s = dd.surface(40, 40);
