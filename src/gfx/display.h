@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/ddraw.h"
+#include "platform/gdi.h"
 
 // ---- display objects ---------------------------------------------------------
 

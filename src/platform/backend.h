@@ -1,10 +1,14 @@
 // The backend contract: the few things that differ between a real window and a
-// headless run. win32.cpp calls the backend; the backend feeds input back
-// through the functions at the end of this header. No SDL type appears here.
+// headless run, and the one backend in use. The window system, the tick
+// counter, the display and the mixer call the backend; the backend feeds input
+// in through input_feed.h and reads the time and the pass count from ticks.h.
+// No SDL type appears here.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+
+#include "platform/input_feed.h"
 
 // Fills frames stereo frames (2 floats each) of audio; called by the output.
 using AudioPull = void (*)(float* stereo, int frames, void* user);
@@ -65,18 +69,3 @@ public:
 void set_backend(std::unique_ptr<Backend> backend);
 // the backend in use, or null
 Backend* backend();
-
-// ---- what a backend feeds in -------------------------------------------------
-
-// sets the key's down state; codes outside 0..255 are ignored
-void feed_key(int vk, bool down);
-// lifts every key
-void feed_release_all_keys();
-// adds relative pointer motion, reported at the mouse device's next read
-void feed_mouse_motion(std::int32_t dx, std::int32_t dy);
-// sets a mouse button's state, button 0..3
-void feed_mouse_button(int button, bool down);
-// asks for a WM_PAINT, as an uncovered window does
-void feed_paint_request();
-// asks the window to close (its close button), as WM_CLOSE
-void feed_close_request();

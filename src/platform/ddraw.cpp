@@ -12,6 +12,9 @@
 #endif
 
 #include "platform/backend.h"
+#include "platform/gdi.h"
+#include "platform/ticks.h"
+#include "platform/win32.h"
 
 namespace {
 
@@ -46,7 +49,7 @@ void present_16(DirectDrawSurface* s, Backend* b) {
     indices.resize(static_cast<std::size_t>(w) * h);
     bool five55 = s->bits_per_pixel() == 15;
     for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const std::uint16_t*>(s->memory() + y * s->pitch());
+        const auto* row = reinterpret_cast<const std::uint16_t*>(s->pixels() + y * s->pitch());
         for (int x = 0; x < w; ++x) {
             unsigned p = row[x];
             unsigned r = five55 ? p >> 10 & 31 : p >> 11 & 31;
@@ -72,7 +75,7 @@ void present_now() {
                 rgb[3 * i + 2] = pal[i].peBlue;
             }
         }
-        b->present(shown->memory(), shown->pitch(), shown->width(), shown->height(), rgb);
+        b->present(shown->pixels(), shown->pitch(), shown->width(), shown->height(), rgb);
     } else {
         present_16(shown, b);
     }
@@ -675,7 +678,9 @@ HRESULT DirectDrawSurface::release_dc(HDC dc) {
 HRESULT direct_draw_create_ex(const void*, DirectDraw** out, int iid, void* outer) {
     if (!out || iid != IID_IDirectDraw7 || outer) return DDERR_INVALIDPARAMS;
     *out = new DirectDraw;
-    ++live_display_objects;
+    // While a display object lives, the message pump and every poll show what
+    // changed on its primary surface.
+    if (live_display_objects++ == 0) set_present_hook(present_if_changed);
     return DD_OK;
 }
 
@@ -683,7 +688,7 @@ DirectDraw::~DirectDraw() {
     tearing_down_ = true;
     for (DirectDrawObject* o : objects_) delete o;
     objects_.clear();
-    if (--live_display_objects == 0) close_text_font();
+    if (--live_display_objects == 0) set_present_hook(nullptr);
 }
 
 std::uint32_t DirectDraw::release() {

@@ -9,12 +9,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/gdi.h"
-#include "platform/win32.h"
+#include "platform/types.h"
 
 // ---- results and published constants ------------------------------------------
 
-using HRESULT = std::int32_t;
 constexpr HRESULT DD_OK = 0;
 constexpr HRESULT DDERR_GENERIC = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT DDERR_INVALIDPARAMS = static_cast<HRESULT>(0x80070057u);
@@ -228,6 +226,9 @@ public:
         ++version_;
         return memory_;
     }
+    // the pixels to read: looking changes nothing, neither the scaled copy nor
+    // what the screen shows
+    const std::uint8_t* pixels() const { return memory_; }
     const PALETTEENTRY* palette_entries() const;
 
 private:
@@ -310,7 +311,7 @@ private:
 // desktop's, 1280 x 1024 at 8 bits; DDERR_INVALIDPARAMS for another interface
 HRESULT direct_draw_create_ex(const void* guid, DirectDraw** out, int iid, void* outer);
 
-// ---- presentation (called by the window system) ----------------------------------
+// ---- presentation (the present hook of ticks.h while a display object lives) -------
 
 // shows the front surface through the backend when it or its palette changed
 // since it was last shown, or while it is locked (its memory may be changing),

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/win32.h"
+#include "platform/types.h"
 
 struct DIMOUSESTATE {
     std::int32_t lX, lY, lZ;     // motion since the previous read
@@ -55,10 +55,3 @@ constexpr int GUID_SysMouse = 1;
 std::int32_t direct_input8_create(HINSTANCE instance, std::uint32_t version, DirectInput** out);
 // forgets the input object, its device and any motion not yet read
 void reset_direct_input();
-
-// ---- for the platform itself ---------------------------------------------------
-
-// the motion fed in since the previous call (for recording passes)
-void take_pass_motion(std::int32_t* dx, std::int32_t* dy);
-// 1 while the button (0..3) is down
-int mouse_button_down(int button);

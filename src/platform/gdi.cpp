@@ -1,19 +1,14 @@
-// Text on surface memory through SDL2_ttf. Contexts are kept in a short list so
-// that a stale or foreign handle is recognised and refused, never dereferenced.
-// The font is opened on first use and chosen once by size: the largest point
-// size whose line skip is at most 16 pixels.
+// Text on surface memory from the compiled-in glyph masks. Contexts are kept in
+// a short list so that a stale or foreign handle is recognised and refused,
+// never dereferenced.
 #include "platform/gdi.h"
 
-#include <SDL_ttf.h>
-
 #include <algorithm>
-#include <string>
 #include <vector>
 
-namespace {
+#include "platform/glyphs.h"
 
-constexpr const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-constexpr int kLineHeight = 16;
+namespace {
 
 struct DeviceContext {
     std::uint8_t* pixels;
@@ -25,61 +20,12 @@ struct DeviceContext {
 };
 
 std::vector<DeviceContext*> open_contexts;
-TTF_Font* font = nullptr;
-bool ttf_started = false;
-
-// The masks of the texts drawn last, newest first: a HUD draws the same few
-// lines frame after frame, and shaping them anew each time costs more than
-// the rest of the text drawing.
-constexpr std::size_t kKeptMasks = 16;
-std::vector<std::pair<std::string, SDL_Surface*>> kept_masks;
-
-void forget_masks() {
-    for (auto& [text, mask] : kept_masks) SDL_FreeSurface(mask);
-    kept_masks.clear();
-}
-
-// The glyph mask of s, rendered once and kept; null when the font cannot render it.
-SDL_Surface* mask_of(TTF_Font* f, const std::string& s) {
-    auto it = std::find_if(kept_masks.begin(), kept_masks.end(),
-                           [&](const auto& kept) { return kept.first == s; });
-    if (it != kept_masks.end()) {
-        std::rotate(kept_masks.begin(), it, it + 1);
-        return kept_masks.front().second;
-    }
-    SDL_Surface* mask = TTF_RenderText_Solid(f, s.c_str(), SDL_Color{255, 255, 255, 255});
-    if (!mask) return nullptr;
-    if (kept_masks.size() == kKeptMasks) {
-        SDL_FreeSurface(kept_masks.back().second);
-        kept_masks.pop_back();
-    }
-    kept_masks.insert(kept_masks.begin(), {s, mask});
-    return mask;
-}
 
 DeviceContext* find(HDC dc) {
     for (DeviceContext* c : open_contexts) {
         if (c == dc) return c;
     }
     return nullptr;
-}
-
-TTF_Font* the_font() {
-    if (font) return font;
-    if (!ttf_started) {
-        if (TTF_Init() != 0) return nullptr;
-        ttf_started = true;
-    }
-    for (int size = 24; size >= 6 && !font; --size) {
-        TTF_Font* f = TTF_OpenFont(kFontPath, size);
-        if (!f) return nullptr;
-        if (TTF_FontLineSkip(f) <= kLineHeight) {
-            font = f;
-        } else {
-            TTF_CloseFont(f);
-        }
-    }
-    return font;
 }
 
 // The palette entry nearest to the colour (squared distance; the first of equals).
@@ -111,21 +57,31 @@ void put(const DeviceContext& c, int x, int y, std::uint32_t value) {
     }
 }
 
-// Copies the glyph mask (non-zero pixels of an 8-bit surface) to x, y, cut at the
-// context's edges; in OPAQUE mode the whole box takes the background first.
-void paint(const DeviceContext& c, const SDL_Surface* mask, int x, int y) {
-    int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    int x1 = std::min(x + mask->w, c.width), y1 = std::min(y + mask->h, c.height);
+// Draws the text's box with its top-left at x, y, cut at the context's edges:
+// the glyphs' ink in the text colour and, in OPAQUE mode, the rest of the box
+// in the background colour.
+void paint(const DeviceContext& c, const unsigned char* text, int length, int x, int y) {
+    int box_left = 0;
+    int box_width = glyph_text_box(text, length, &box_left);
+    int y0 = std::max(y, 0), y1 = std::min(y + GLYPH_LINE_HEIGHT, c.height);
     std::uint32_t ink = pixel_value(c, c.text_color);
-    std::uint32_t paper = pixel_value(c, c.bk_color);
-    for (int py = y0; py < y1; ++py) {
-        const auto* src = static_cast<const std::uint8_t*>(mask->pixels) +
-                          static_cast<std::ptrdiff_t>(py - y) * mask->pitch;
-        for (int px = x0; px < x1; ++px) {
-            if (src[px - x] != 0) {
-                put(c, px, py, ink);
-            } else if (c.bk_mode == OPAQUE) {
-                put(c, px, py, paper);
+    if (c.bk_mode == OPAQUE) {
+        std::uint32_t paper = pixel_value(c, c.bk_color);
+        int x0 = std::max(x, 0), x1 = std::min(x + box_width, c.width);
+        for (int py = y0; py < y1; ++py)
+            for (int px = x0; px < x1; ++px) put(c, px, py, paper);
+    }
+    int pen = x - box_left;
+    for (int i = 0; i < length; ++i) {
+        const Glyph& g = glyph_table[text[i]];
+        int gx = pen + g.left;
+        pen += g.advance;
+        if (gx >= c.width || gx + g.width <= 0) continue;
+        for (int py = y0; py < y1; ++py) {
+            std::uint32_t row = g.rows[py - y];
+            for (int col = 0; row != 0; ++col, row >>= 1) {
+                int px = gx + col;
+                if ((row & 1) && px >= 0 && px < c.width) put(c, px, py, ink);
             }
         }
     }
@@ -160,23 +116,14 @@ int set_bk_mode(HDC dc, int mode) {
 int text_out(HDC dc, int x, int y, const char* text, int length) {
     DeviceContext* c = find(dc);
     if (!c || length < 0 || (length > 0 && !text)) return 0;
-    TTF_Font* f = the_font();
-    if (!f) return 0;
-    if (length == 0) return 1;
-    std::string s(text, static_cast<std::size_t>(length));
-    s.resize(std::char_traits<char>::length(s.c_str()));  // a zero ends the text early
-    if (s.empty()) return 1;
-    SDL_Surface* mask = mask_of(f, s);
-    if (!mask) return 0;
-    if (SDL_MUSTLOCK(mask)) SDL_LockSurface(mask);
-    paint(*c, mask, x, y);
-    if (SDL_MUSTLOCK(mask)) SDL_UnlockSurface(mask);
+    // A zero ends the text early.
+    int n = static_cast<int>(std::find(text, text + length, '\0') - text);
+    if (n > 0) paint(*c, reinterpret_cast<const unsigned char*>(text), n, x, y);
     return 1;
 }
 
 int text_line_height() {
-    TTF_Font* f = the_font();
-    return f ? TTF_FontLineSkip(f) : 0;
+    return GLYPH_LINE_HEIGHT;
 }
 
 HDC open_surface_dc(std::uint8_t* pixels, int pitch, int width, int height, int bpp,
@@ -195,12 +142,4 @@ int close_surface_dc(HDC dc) {
     delete *it;
     open_contexts.erase(it);
     return 1;
-}
-
-void close_text_font() {
-    forget_masks();
-    if (font) TTF_CloseFont(font);
-    font = nullptr;
-    if (ttf_started) TTF_Quit();
-    ttf_started = false;
 }

@@ -1,21 +1,15 @@
 // The text device context: what a surface's device context offers for text.
 // A context is opened on a surface's memory by the surface itself (get_dc) and
-// closed by release_dc. Text is drawn with DejaVu Sans Bold at the size that
-// gives 16-pixel lines, solid glyphs only (no smoothing). Needs SDL2_ttf and
-// the fonts-dejavu-core file; without them text_out draws nothing and says so.
+// closed by release_dc. Text is drawn from the glyph masks of glyphs.h:
+// DejaVu Sans Bold at the size that gives 16-pixel lines, solid glyphs only (no
+// smoothing), the same pixels on every system and no font file to find.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/win32.h"
+#include "platform/types.h"
 
-// ---- records and constants ----------------------------------------------------
-
-using COLORREF = std::uint32_t;  // red in the low byte, then green, then blue
-
-struct PALETTEENTRY {
-    std::uint8_t peRed, peGreen, peBlue, peFlags;
-};
+// ---- constants ---------------------------------------------------------------
 
 constexpr std::uint8_t PC_EXPLICIT = 2;    // the entry names a hardware palette index
 constexpr std::uint8_t PC_NOCOLLAPSE = 4;  // the entry takes a slot of its own
@@ -36,10 +30,11 @@ COLORREF set_text_color(HDC dc, COLORREF color);
 COLORREF set_bk_color(HDC dc, COLORREF color);
 // TRANSPARENT or OPAQUE; returns the previous mode, 0 for an unknown context or mode
 int set_bk_mode(HDC dc, int mode);
-// draws length characters (Latin-1) with the top-left of the text at x, y, cut at
-// the surface's edges; 1, or 0 for an unknown context, a negative length or no font
+// draws length characters (Latin-1, a zero ends them early) with the top-left of
+// the text's box at x, y, cut at the surface's edges; 1, or 0 for an unknown
+// context or a negative length
 int text_out(HDC dc, int x, int y, const char* text, int length);
-// height of a text line in pixels (16), or 0 when the font cannot be opened
+// height of a text line in pixels: 16
 int text_line_height();
 
 // ---- for the surfaces ---------------------------------------------------------
@@ -50,5 +45,3 @@ HDC open_surface_dc(std::uint8_t* pixels, int pitch, int width, int height, int 
                     const PALETTEENTRY* palette);
 // closes a context that open_surface_dc gave; 1, or 0 for an unknown one
 int close_surface_dc(HDC dc);
-// closes the font; it is opened again on the next text
-void close_text_font();

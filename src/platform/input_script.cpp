@@ -11,8 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/backend.h"
-#include "platform/win32.h"
+#include "platform/input_feed.h"
+#include "platform/virtual_keys.h"
 
 namespace {
 

@@ -21,7 +21,7 @@ struct InputScript {
     std::vector<std::uint64_t> ends;  // ends[i]: the first pass after lines[i]
 };
 
-// largest count, motion and number of keys one line may give
+// largest count and motion one line may give
 constexpr std::uint32_t SCRIPT_MAX_COUNT = 100000000;
 constexpr std::int32_t SCRIPT_MAX_MOTION = 100000;
 

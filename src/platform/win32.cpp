@@ -3,14 +3,12 @@
 // queue holds everything, WM_QUIT included, in the order it was posted.
 #include "platform/win32.h"
 
-#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/ddraw.h"
-#include "platform/dinput.h"
+#include "platform/input_feed.h"
 #include "platform/input_script.h"
 
 struct WindowRecord {
@@ -31,14 +29,9 @@ struct ClassEntry {
 std::vector<ClassEntry> classes;
 WindowRecord* the_window = nullptr;
 std::deque<MSG> queue;
-std::uint8_t keys[256];
 int cursor_count = 0;
-bool virtual_clock = false;
-std::uint32_t virtual_ticks = 0;
-std::uint64_t passes = 0;
 std::uint64_t frame_limit = 0;
 ScriptRecorder recorder;
-std::unique_ptr<Backend> current_backend;
 
 int stock_object_token;  // the stock handles point here: non-null, never freed
 
@@ -53,42 +46,36 @@ void record_this_pass() {
     ScriptLine line;
     line.count = 1;
     for (int vk = 0; vk < 256; ++vk) {
-        if (keys[vk] && !script_key_name(vk).empty()) line.keys.push_back(static_cast<uint8_t>(vk));
+        if (key_is_down(vk) && !script_key_name(vk).empty())
+            line.keys.push_back(static_cast<uint8_t>(vk));
     }
     take_pass_motion(&line.dx, &line.dy);
     line.button = mouse_button_down(0);
     recorder.add(line);
 }
 
+// What the backend fed in besides keys and motion: the window's requests.
+void take_window_requests() {
+    if (take_paint_request() && the_window) the_window->paint_pending = true;
+    for (int n = take_close_requests(); n > 0 && the_window; --n)
+        post_message(the_window, WM_CLOSE, 0, 0);
+}
+
+void pump(bool new_pass) {
+    if (Backend* b = backend()) b->pump(new_pass);
+    take_window_requests();
+}
+
 // A removing peek starts a new pass: the backend feeds that pass's input, the
 // frame limit may hold Escape, and the recorder writes the pass down.
 void begin_pass() {
-    ++passes;
-    if (current_backend) current_backend->pump(true);
-    if (frame_limit != 0 && passes > frame_limit) keys[VK_ESCAPE] = 1;
+    std::uint64_t passes = count_pass();
+    pump(true);
+    if (frame_limit != 0 && passes > frame_limit) feed_key(VK_ESCAPE, true);
     record_this_pass();
 }
 
 }  // namespace
-
-// ---- backend plumbing ---------------------------------------------------------
-
-void set_backend(std::unique_ptr<Backend> b) {
-    if (current_backend) current_backend->close_window();
-    current_backend = std::move(b);
-}
-
-Backend* backend() {
-    return current_backend.get();
-}
-
-void feed_key(int vk, bool down) {
-    if (vk >= 0 && vk < 256) keys[vk] = down ? 1 : 0;
-}
-
-void feed_release_all_keys() {
-    std::memset(keys, 0, sizeof keys);
-}
 
 // ---- window class and window --------------------------------------------------
 
@@ -109,8 +96,7 @@ HWND create_window_ex(std::uint32_t, const char* class_name, const char* caption
         if (c.name == class_name) proc = c.proc;
     }
     if (!proc) return nullptr;
-    if (current_backend && !current_backend->open_window(caption ? caption : "", width, height))
-        return nullptr;
+    if (backend() && !backend()->open_window(caption ? caption : "", width, height)) return nullptr;
     the_window = new WindowRecord;
     the_window->proc = proc;
     the_window->rect = {x, y, x + width, y + height};
@@ -126,9 +112,9 @@ HWND get_active_window() {
 int get_window_rect(HWND hwnd, RECT* rect) {
     if (!hwnd || hwnd != the_window || !rect) return 0;
     *rect = hwnd->rect;
-    if (current_backend) {
+    if (Backend* b = backend()) {
         RECT r{};
-        if (current_backend->window_rect(&r.left, &r.top, &r.right, &r.bottom)) *rect = r;
+        if (b->window_rect(&r.left, &r.top, &r.right, &r.bottom)) *rect = r;
     }
     return 1;
 }
@@ -146,11 +132,11 @@ HBRUSH get_stock_object(int) {
 // ---- messages -----------------------------------------------------------------
 
 int peek_message(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT remove) {
-    present_if_changed();  // the screen shows palette and front changes without a flip
+    run_present_hook();  // the screen shows palette and front changes without a flip
     if (remove & PM_REMOVE) {
         begin_pass();
-    } else if (current_backend) {
-        current_backend->pump(false);
+    } else {
+        pump(false);
     }
     for (auto it = queue.begin(); it != queue.end(); ++it) {
         if (!in_filter(*it, hwnd, lo, hi)) continue;
@@ -208,53 +194,28 @@ int end_paint(HWND hwnd, const PAINTSTRUCT*) {
     return hwnd && hwnd == the_window ? 1 : 0;
 }
 
-// ---- keys, pointer, time ------------------------------------------------------
+// ---- keys and pointer ---------------------------------------------------------
 
 std::int16_t async_key_state(int vk) {
     if (vk < 0 || vk > 255) return 0;
-    bool down = keys[vk] != 0;
+    bool down = key_is_down(vk);
     // The side-neutral codes answer for either side.
-    if (vk == VK_SHIFT) down = down || keys[VK_LSHIFT] || keys[VK_RSHIFT];
-    if (vk == VK_CONTROL) down = down || keys[VK_LCONTROL] || keys[VK_RCONTROL];
-    if (vk == VK_MENU) down = down || keys[VK_LMENU] || keys[VK_RMENU];
+    if (vk == VK_SHIFT) down = down || key_is_down(VK_LSHIFT) || key_is_down(VK_RSHIFT);
+    if (vk == VK_CONTROL) down = down || key_is_down(VK_LCONTROL) || key_is_down(VK_RCONTROL);
+    if (vk == VK_MENU) down = down || key_is_down(VK_LMENU) || key_is_down(VK_RMENU);
     return down ? static_cast<std::int16_t>(0x8000) : 0;
 }
 
 int show_cursor(int show) {
     cursor_count += show ? 1 : -1;
-    if (current_backend) current_backend->set_pointer_visible(cursor_count >= 0);
+    if (Backend* b = backend()) b->set_pointer_visible(cursor_count >= 0);
     return cursor_count;
-}
-
-// Without a backend there is no real clock either, so time is virtual.
-std::uint32_t get_tick_count() {
-    if (virtual_clock || !current_backend) return virtual_ticks;
-    return current_backend->real_ticks();
-}
-
-void yield_processor() {
-    if (virtual_clock || !current_backend) ++virtual_ticks;
-    if (current_backend) current_backend->idle();
-    present_if_changed();
 }
 
 // ---- set-up -------------------------------------------------------------------
 
-void use_virtual_clock(std::uint32_t start_tick) {
-    virtual_clock = true;
-    virtual_ticks = start_tick;
-}
-
-int virtual_clock_in_use() {
-    return virtual_clock || !current_backend ? 1 : 0;
-}
-
 void set_frame_limit(std::uint64_t frames) {
     frame_limit = frames;
-}
-
-std::uint64_t pass_count() {
-    return passes;
 }
 
 int record_input(const char* path) {
@@ -268,22 +229,12 @@ void stop_recording() {
 void reset_window_system() {
     recorder.close();
     classes.clear();
-    if (current_backend) current_backend->close_window();
+    if (Backend* b = backend()) b->close_window();
     delete the_window;
     the_window = nullptr;
     queue.clear();
-    std::memset(keys, 0, sizeof keys);
+    reset_keys_and_requests();
     cursor_count = 0;
-    virtual_clock = false;
-    virtual_ticks = 0;
-    passes = 0;
+    reset_ticks();
     frame_limit = 0;
-}
-
-void feed_paint_request() {
-    if (the_window) the_window->paint_pending = true;
-}
-
-void feed_close_request() {
-    if (the_window) post_message(the_window, WM_CLOSE, 0, 0);
 }

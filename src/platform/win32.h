@@ -1,35 +1,20 @@
-// Window, message queue, key state, pointer and tick counter: the services the
-// shell and the game call as they would call the operating system. Each call is
-// named after the one it stands in for and keeps its published constants. The
-// pieces that differ between a real window and a headless run are behind the
-// backend contract (backend.h); everything here is the same for both.
+// Window, message queue, key state and pointer: the services the shell and the
+// game call as they would call the operating system, with the tick counter of
+// ticks.h beside them. Each call is named after the one it stands in for and
+// keeps its published constants. The pieces that differ between a real window
+// and a headless run are behind the backend contract (backend.h); everything
+// here is the same for both.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/ticks.h"
+#include "platform/types.h"
+#include "platform/virtual_keys.h"
+
 // ---- handles and records ---------------------------------------------------
 
-struct WindowRecord;
-using HWND = WindowRecord*;  // a window; null is "none"
-using HINSTANCE = void*;     // the program instance; opaque
-using HICON = void*;         // stock icon handle; opaque
-using HCURSOR = void*;       // stock pointer handle; opaque
-using HBRUSH = void*;        // stock brush handle; opaque
-using HDC = void*;           // paint context handle; opaque
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
-using LRESULT = std::intptr_t;
-using UINT = std::uint32_t;
-using ATOM = std::uint16_t;
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
-
-struct POINT {
-    std::int32_t x, y;
-};
-
-struct RECT {
-    std::int32_t left, top, right, bottom;
-};
 
 struct MSG {
     HWND hwnd;
@@ -84,26 +69,6 @@ constexpr int BLACK_BRUSH = 4;
 inline const char* const IDI_APPLICATION = reinterpret_cast<const char*>(32512);
 inline const char* const IDC_ARROW = reinterpret_cast<const char*>(32512);
 
-// Virtual key codes.
-constexpr int VK_BACK = 0x08;
-constexpr int VK_TAB = 0x09;
-constexpr int VK_RETURN = 0x0D;
-constexpr int VK_SHIFT = 0x10;
-constexpr int VK_CONTROL = 0x11;
-constexpr int VK_MENU = 0x12;
-constexpr int VK_ESCAPE = 0x1B;
-constexpr int VK_SPACE = 0x20;
-constexpr int VK_LEFT = 0x25;
-constexpr int VK_UP = 0x26;
-constexpr int VK_RIGHT = 0x27;
-constexpr int VK_DOWN = 0x28;
-constexpr int VK_LSHIFT = 0xA0;
-constexpr int VK_RSHIFT = 0xA1;
-constexpr int VK_LCONTROL = 0xA2;
-constexpr int VK_RCONTROL = 0xA3;
-constexpr int VK_LMENU = 0xA4;
-constexpr int VK_RMENU = 0xA5;
-
 // ---- window class and window -----------------------------------------------
 
 // registers the class; returns a non-zero atom, or 0 for a null record, a
@@ -145,29 +110,19 @@ void post_quit_message(int exit_code);
 HDC begin_paint(HWND hwnd, PAINTSTRUCT* paint);
 int end_paint(HWND hwnd, const PAINTSTRUCT* paint);
 
-// ---- keys, pointer, time ---------------------------------------------------
+// ---- keys and pointer ------------------------------------------------------
 
 // 0x8000 set when the key is down now; 0 otherwise and for codes outside 0..255
 std::int16_t async_key_state(int vk);
 // shows (1) or hides (0) the system pointer; returns the new display count
 int show_cursor(int show);
-// milliseconds since an arbitrary start, 32-bit unsigned, wrapping
-std::uint32_t get_tick_count();
-// one poll of a busy-wait loop: on the virtual clock it lets exactly 1 ms pass;
-// on the real clock it only lets the window and audio keep up
-void yield_processor();
 
 // ---- set-up of the platform (used by the entry point and tests) ------------
 
-// chooses the virtual tick counter, starting at start_tick; otherwise the real one
-void use_virtual_clock(std::uint32_t start_tick);
-// 1 while the tick counter is virtual (chosen, or no backend), else 0
-int virtual_clock_in_use();
 // after this many removing peeks, Escape is held down until the program ends; 0 = never
 void set_frame_limit(std::uint64_t frames);
-// removing peeks so far: the number of the pass now running is this minus one
-std::uint64_t pass_count();
-// forgets the window, the class, the queue, the key state and the pointer count
+// forgets the window, the class, the queue, the key state and the pointer count,
+// and sets the tick counter and the pass count back (see ticks.h)
 void reset_window_system();
 // writes every pass's named keys, motion and left button to an input script;
 // 1, or 0 when the file cannot be created

@@ -20,14 +20,15 @@ std::uint32_t fnv1a(std::uint32_t h, const std::uint8_t* bytes, std::size_t n) {
     return h;
 }
 
+// Reads the picture without a lock: a lock and unlock would count as a change
+// of the screen and have it shown again.
 std::uint32_t front_hash() {
     std::uint32_t h = 2166136261u;
-    int pitch = 0;
-    const std::uint8_t* pixels = front_surface ? lock_surface(front_surface, &pitch) : nullptr;
+    const std::uint8_t* pixels = front_surface ? front_surface->pixels() : nullptr;
     if (!pixels) return 0;
+    int pitch = front_surface->pitch();
     for (int y = 0; y < display_height; ++y)
         h = fnv1a(h, pixels + static_cast<std::size_t>(y) * pitch, display_width);
-    unlock_surface(front_surface);
     return h;
 }
 

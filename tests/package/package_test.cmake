@@ -27,4 +27,13 @@ endif()
 run("configure" ${CMAKE_COMMAND} -S ${OUTSIDE} -B ${WORK}/build -G ${GENERATOR}
     -DCMAKE_BUILD_TYPE=${BUILD_TYPE} -DCMAKE_PREFIX_PATH=${WORK}/prefix)
 run("build" ${CMAKE_COMMAND} --build ${WORK}/build)
+# The core target needs no SDL: none may stand on the outside program's link line.
+file(STRINGS ${WORK}/build/build.ninja link_lines REGEX "LINK_LIBRARIES =")
+if(NOT link_lines)
+    message(FATAL_ERROR "no link line found in the outside project's build.ninja")
+endif()
+string(REGEX MATCH "[^ ]*[Ss][Dd][Ll][^ ]*" sdl "${link_lines}")
+if(sdl)
+    message(FATAL_ERROR "the core target brings SDL to the link: ${sdl}")
+endif()
 run("run" ${WORK}/build/outside)

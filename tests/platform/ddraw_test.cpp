@@ -1,4 +1,6 @@
 #include "platform/ddraw.h"
+#include "platform/gdi.h"
+#include "platform/win32.h"
 
 #include <cmath>
 #include <memory>

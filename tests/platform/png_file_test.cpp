@@ -65,3 +65,18 @@ TEST(PngFile, HeadlessRunWritesEveryNthPresentedFrame) {
     EXPECT_EQ(2u, files);
     EXPECT_EQ(2, run_game("--headless --frames 2 --shots " + dir + " --shot-every 0").exit_code);
 }
+
+// Each kept frame is written once, whether or not a trace reads the screen
+// after every frame: the count the run reports is the count of files.
+TEST(PngFile, EveryKeptFrameIsWrittenOnceWithOrWithoutTrace) {
+    for (const char* trace : {"", " --trace /dev/null"}) {
+        std::string dir = temp_path("shots_once");
+        std::filesystem::remove_all(dir);
+        RunResult r = run_game("--headless --frames 10 --shots " + dir + trace);
+        ASSERT_EQ(0, r.exit_code) << r.output;
+        std::size_t files = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir)) files += e.is_regular_file();
+        EXPECT_EQ(12u, files) << trace;  // passes 0..11: 10, then Escape's two
+        EXPECT_NE(std::string::npos, r.output.find("wrote 12 frames to " + dir)) << r.output;
+    }
+}

@@ -16,8 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/input_feed.h"
 #include "platform/present8.h"
-#include "platform/win32.h"
+#include "platform/ticks.h"
+#include "platform/virtual_keys.h"
 
 namespace {
 
