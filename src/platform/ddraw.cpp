@@ -792,7 +792,9 @@ HRESULT DirectDraw::wait_for_vertical_blank(std::uint32_t flags, void*) {
     std::uint32_t now = get_tick_count();
     std::uint64_t refresh = static_cast<std::uint64_t>(now) * 60 / 1000 + 1;
     auto target = static_cast<std::uint32_t>((refresh * 1000 + 59) / 60);
+    set_poll_deadline(target);
     while (static_cast<std::int32_t>(get_tick_count() - target) < 0) yield_processor();
+    clear_poll_deadline();
     return DD_OK;
 }
 

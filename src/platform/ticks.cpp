@@ -10,6 +10,8 @@ bool virtual_clock = false;
 std::uint32_t virtual_ticks = 0;
 std::uint64_t passes = 0;
 void (*present_hook)() = nullptr;
+bool has_deadline = false;
+std::uint32_t deadline = 0;
 
 }  // namespace
 
@@ -24,6 +26,20 @@ void yield_processor() {
     if (virtual_clock || !b) ++virtual_ticks;
     if (b) b->idle();
     run_present_hook();
+}
+
+void set_poll_deadline(std::uint32_t tick) {
+    has_deadline = true;
+    deadline = tick;
+}
+
+void clear_poll_deadline() {
+    has_deadline = false;
+}
+
+int poll_deadline(std::uint32_t* tick) {
+    if (has_deadline && tick) *tick = deadline;
+    return has_deadline ? 1 : 0;
 }
 
 void use_virtual_clock(std::uint32_t start_tick) {
@@ -55,4 +71,5 @@ void reset_ticks() {
     virtual_clock = false;
     virtual_ticks = 0;
     passes = 0;
+    has_deadline = false;
 }

@@ -12,6 +12,14 @@ std::uint32_t get_tick_count();
 // on the real clock it lets the window and audio keep up; then runs the present hook
 void yield_processor();
 
+// tells the polls that follow the tick count their busy-wait waits for, so that
+// a backend on the real clock may sleep through most of the time left
+void set_poll_deadline(std::uint32_t tick);
+// the wait is over: polls no longer know a deadline
+void clear_poll_deadline();
+// 1 with the deadline in *tick while a busy-wait has told one, else 0
+int poll_deadline(std::uint32_t* tick);
+
 // chooses the virtual tick counter, starting at start_tick; otherwise the real one
 void use_virtual_clock(std::uint32_t start_tick);
 // 1 while the tick counter is virtual (chosen, or no backend), else 0

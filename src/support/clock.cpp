@@ -17,6 +17,8 @@ std::uint32_t start_clock() {
 std::uint32_t wait_clock(std::uint32_t count) {
     // The difference is taken unsigned so that a start just before the 32-bit
     // wrap still waits the full count.
+    set_poll_deadline(frame_start_ticks + count);
     while (read_clock() - frame_start_ticks < count) yield_processor();
+    clear_poll_deadline();
     return read_clock();
 }

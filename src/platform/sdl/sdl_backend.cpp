@@ -115,8 +115,9 @@ private:
     bool said_silent_ = false;
 };
 
-constexpr int kNullRate = 48000;     // the null output's rate, in Hz
-constexpr int kDeviceFrames = 1024;  // frames per device callback (about 21 ms)
+constexpr int kNullRate = 48000;            // the null output's rate, in Hz
+constexpr int kDeviceFrames = 1024;         // frames per device callback (about 21 ms)
+constexpr int kLastMillisecondNapUs = 200;  // naps in a wait's last millisecond
 
 int SdlBackend::open_audio(AudioPull pull, void* user, int* rate) {
     if (!pull || pull_) return 0;
@@ -201,10 +202,26 @@ void SdlBackend::close_audio() {
     pull_ = nullptr;
 }
 
+// A poll of a wait. Paced virtual time: sleeps until real time has caught up
+// with the virtual tick. Real time: sleeps through the wait's deadline but its
+// last millisecond, then in short naps, so that a frame ends within a fraction
+// of a millisecond of its tick while the core stays idle.
 void SdlBackend::idle() {
-    if (!options_.pace_virtual_clock || !window_) return;
-    std::uint32_t due = get_tick_count() - virtual_start_;
-    while (SDL_GetTicks() - real_start_ < due) {
+    if (options_.pace_virtual_clock) {
+        if (!window_) return;
+        std::uint32_t due = get_tick_count() - virtual_start_;
+        std::uint32_t elapsed = SDL_GetTicks() - real_start_;
+        if (elapsed < due) std::this_thread::sleep_for(std::chrono::milliseconds(due - elapsed));
+        return;
+    }
+    if (virtual_clock_in_use()) return;
+    std::uint32_t deadline = 0;
+    if (!poll_deadline(&deadline)) return;
+    auto left = static_cast<std::int32_t>(deadline - SDL_GetTicks());
+    if (left > 1) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(left - 1));
+    } else if (left > 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(kLastMillisecondNapUs));
     }
 }
 

@@ -1,0 +1,59 @@
+// The SDL backend on SDL's dummy video driver: a real window on the real clock.
+#include "platform/sdl/sdl_backend.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/win32.h"
+#include "support/clock.h"
+#include "test_util.h"
+
+namespace {
+
+int polls = 0;
+void count_poll() {
+    ++polls;
+}
+
+LRESULT plain_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    return def_window_proc(hwnd, msg, wparam, lparam);
+}
+
+}  // namespace
+
+// A frame's wait sleeps through most of its 30 ms instead of polling the tick
+// counter all the time, and frames still start 30 ms apart.
+TEST(SdlBackend, TheFrameWaitSleepsAndKeepsThePace) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    reset_window_system();
+    SdlBackendOptions options;
+    options.windowed = true;
+    set_backend(make_sdl_backend(std::move(options)));
+    WNDCLASSEX wc{};
+    wc.lpfnWndProc = plain_proc;
+    wc.lpszClassName = "SDLTEST";
+    ASSERT_NE(0, register_class_ex(&wc));
+    ASSERT_NE(nullptr, create_window_ex(0, "SDLTEST", "t", WS_POPUP | WS_VISIBLE, 0, 0, 320, 200,
+                                        nullptr, nullptr, nullptr, nullptr));
+    ASSERT_EQ(0, virtual_clock_in_use());
+    set_present_hook(count_poll);
+    constexpr int kFrames = 20;
+    std::vector<std::uint32_t> starts;
+    for (int i = 0; i < kFrames; ++i) {
+        starts.push_back(start_clock());
+        wait_clock(30);
+    }
+    set_present_hook(nullptr);
+    set_backend(nullptr);
+    reset_window_system();
+
+    int on_time = 0;
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        std::uint32_t gap = starts[i] - starts[i - 1];
+        EXPECT_GE(gap, 30u);
+        on_time += gap <= 32;
+    }
+    // A busy machine may make a frame late now and then; the pace holds.
+    EXPECT_GE(on_time, (kFrames - 1) * 9 / 10);
+    EXPECT_LT(polls, kFrames * 30 / 4) << "polls in " << kFrames * 30 << " ms of waiting";
+}
