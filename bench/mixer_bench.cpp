@@ -3,6 +3,8 @@
 // sound effects playing, and with both. The music is a dense piece made here
 // like a level's (drums, bass, strings, lead at 140 bpm), or the file named by
 // V17_BENCH_MIDI; it restarts when it ends, as the levels restart theirs.
+// Beside them, the load-time conversion of one second of CD-rate stereo to the
+// buffers' 11025 Hz mono, through the band-limited resampler.
 //
 //   cmake --build --preset default --target mixer_bench
 //   build/default/bench/mixer_bench
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +20,7 @@
 
 #include "audio/music.h"
 #include "audio/sound.h"
+#include "audio/wave_file.h"
 #include "audio_files.h"
 #include "platform/backend.h"
 
@@ -137,11 +141,27 @@ void BM_MusicAndEightSounds(benchmark::State& state) {
     render_seconds(state, scene);
 }
 
+void BM_ConvertOneSecondAt44100(benchmark::State& state) {
+    std::string data;
+    for (int i = 0; i < 44100; ++i) {
+        auto v = static_cast<std::uint32_t>(std::lround(20000 * std::sin(i * 0.0713)));
+        data += le16(v & 0xFFFF) + le16(v & 0xFFFF);
+    }
+    const std::string file = wav_file(data, 2, 44100, 16);
+    WaveSound wave{};
+    for (auto _ : state) {
+        if (!parse_wave(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(), &wave))
+            std::abort();
+        benchmark::DoNotOptimize(wave.samples.data());
+    }
+}
+
 }  // namespace
 
 // Each iteration is one second of audio: the time shown is ms of CPU per second.
 BENCHMARK(BM_Music)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_EightSounds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MusicAndEightSounds)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_ConvertOneSecondAt44100)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

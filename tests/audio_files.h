@@ -38,6 +38,18 @@ inline std::string fmt_chunk(int tag, int channels, int rate, int bits, int size
     return riff_chunk("fmt ", f);
 }
 
+// An extensible "fmt " chunk (40 bytes) whose subformat GUID carries the tag;
+// tail replaces the GUID's standard last 12 bytes when given.
+inline std::string extensible_fmt_chunk(int subformat, int channels, int rate, int bits,
+                                        int valid_bits, const std::string& tail = "") {
+    int align = channels * bits / 8;
+    std::string f =
+        le16(0xFFFE) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits) +
+        le16(22) + le16(valid_bits) + le32(0) + le32(subformat) +
+        (tail.empty() ? std::string("\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 12) : tail);
+    return riff_chunk("fmt ", f);
+}
+
 inline std::string wav_file(const std::string& data, int channels = 1, int rate = 11025,
                             int bits = 8, int fmt_size = 16) {
     return riff_file("WAVE",

@@ -5,6 +5,7 @@
 #include "audio/sound.h"
 
 #include <cstring>
+#include <string>
 
 #include "audio/wave_file.h"
 #include "support/error_log.h"
@@ -92,14 +93,16 @@ int load_wav(const char* filename, std::uint32_t control_flags) {
     int id = first_free_slot();
     if (id < 0 || !sound_device) return -1;
     WaveSound wave;
-    if (!load_wave_file(filename, &wave)) {
-        write_error("load_wav: %s is not a PCM WAV file that can be read",
-                    filename ? filename : "");
+    std::string why;
+    if (!load_wave_file(filename, &wave, &why)) {
+        // The reason first: long names are cut at the end of the line.
+        write_error("\nwav refused, %s: %s", why.c_str(), filename ? filename : "");
         return -1;
     }
     DirectSoundBuffer* buffer = make_buffer(wave, control_flags);
     if (!buffer) {
-        write_error("load_wav: no sound buffer for %s", filename);
+        write_error("\nwav refused, no sound buffer for %zu samples: %s", wave.samples.size(),
+                    filename);
         return -1;
     }
     sound_slots[id] = SoundSlot{buffer, SOUND_STATE_LOADED, wave.rate,

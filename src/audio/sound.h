@@ -30,9 +30,10 @@ int sound_init();
 // stops every sound, frees every buffer and the device; 1
 int sound_shutdown();
 // loads a WAV file into the first free slot, its buffer made with the control
-// flags (DSBCAPS_ bits) plus DSBCAPS_STATIC and DSBCAPS_LOCSOFTWARE; samples of
-// another PCM format are converted; the slot 0..255, or -1 for a full table, a
-// file that cannot be read or is not PCM WAV, or a refused buffer
+// flags (DSBCAPS_ bits) plus DSBCAPS_STATIC and DSBCAPS_LOCSOFTWARE; samples in
+// another format than 8-bit mono at 11025 Hz are converted; the slot 0..255, or
+// -1 for a full table, a file that cannot be read or converted (the reason goes
+// to the error log), or a refused buffer
 int load_wav(const char* filename, std::uint32_t control_flags);
 // a new slot whose buffer shares the source's samples and plays on its own; the
 // slot, or -1 for a source without a sound, a full table or a refused copy
