@@ -30,8 +30,11 @@ void copy_entry(T& to, const T& from) {
 }  // namespace
 
 int world_reset() {
-    static const WorldState at_load{};
-    return world_restore(at_load);
+    static const WorldState state_at_load{};
+#define WORLD_RESET(type, name, at_load) copy_entry(name, state_at_load.name);
+    WORLD_STATE(WORLD_RESET)
+#undef WORLD_RESET
+    return 1;
 }
 
 int world_save(WorldState* state) {
