@@ -32,7 +32,7 @@
 #include "raster/lines.h"
 #include "raster/polygons.h"
 #include "raster/transitions.h"
-#include "shell/startup.h"
+#include "shell/session.h"
 #include "shell/winmain.h"
 
 #ifdef V17_HAVE_ALLEGRO
@@ -606,37 +606,16 @@ void scans() {
 struct OurGame {
     bool ok = false;
     OurGame() {
-        reset_window_system();
-        reset_direct_input();
         use_virtual_clock(100000);
-        set_backend(make_headless_backend(InputScript{}, false));
-        WNDCLASSEX wc{};
-        wc.lpfnWndProc = WindowProc;
-        wc.lpszClassName = "WINCLASS1";
-        register_class_ex(&wc);
-        main_window_handle = create_window_ex(0, "WINCLASS1", "bench", WS_POPUP | WS_VISIBLE, 0, 0,
-                                              W, H, nullptr, nullptr, nullptr, nullptr);
-        ok = game_init(nullptr, 0) == 1;
+        ok = game_open(nullptr, make_headless_backend(InputScript{}, false)) == 1;
     }
-    void enter_level3() {
-        game_state = STATE_LEVEL3;
-        setup_level1();
-        setup_level2();
-        player.x = 50, player.y = 40;
-        setup_level3();
-    }
-    ~OurGame() {
-        game_shutdown(nullptr, 0);
-        set_backend(nullptr);
-        reset_window_system();
-        reset_direct_input();
-    }
+    ~OurGame() { game_close(); }
 };
 
 void game() {
     add("level3_frame/ours", [](benchmark::State& st) {
         OurGame g;
-        g.enter_level3();
+        enter_level(STATE_LEVEL3);
         loop(st, [] { level3_frame(nullptr, 0); });
         if (!g.ok) st.SkipWithError("the game did not start");
     });

@@ -9,9 +9,6 @@
 #include "game/world.h"
 #include "gfx/display.h"
 
-Bob bobptr = {};
-std::uint8_t riding = 0;
-
 namespace {
 
 // The landing shared by platforms, trapdoors and the level-1 wall.

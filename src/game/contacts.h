@@ -1,12 +1,10 @@
 // What happens when the player touches the objects of a level: platforms,
 // trapdoors on their timers, walls, spikes (deaths), and the moving platform.
-// Every contact is a box-overlap test at the object's position in this frame.
+// Every contact is a box-overlap test at the object's position in this frame;
+// the scratch record bobptr and the flag riding are world globals (game/world.h).
 #pragma once
 
 #include "gfx/bob.h"
-
-extern Bob bobptr;           // the frame's scratch copy of a sprite record; owns nothing
-extern std::uint8_t riding;  // the player touched the moving platform in this frame
 
 // 1 when the reduced boxes of a (wa x ha) and b (wb x hb) overlap; 0 for a null record
 int bob_overlap_sized(const Bob* a, const Bob* b, int wa, int ha, int wb, int hb);

@@ -11,43 +11,125 @@
 
 namespace {
 
-// Piece i of a strip stands at (x + dx * i, y + dy * i), x and y taken from the
-// sprite's position when rel_x / rel_y is set and added to it.
-struct StripRule {
-    Bob* sprite;
-    int count;
+// Where piece 0 of a strip stands: x and y are added to the sprite's position
+// where rel_x / rel_y is set, and are screen places where it is not.
+struct StripStart {
     bool rel_x;
     float x;
     bool rel_y;
     float y;
-    float dx, dy;
-    float respawn_x, respawn_y;
 };
 
-const StripRule kLevel1Strips[] = {
-    {&spike_left, 20, true, 0, true, 0, 0, -30, 100, 900},   // 1a
-    {&spike_right, 20, true, 0, true, 0, 0, -30, 100, 900},  // 1b
-    {&spike_up, 10, true, 0, true, 0, 30, 0, 100, 900},      // 1c
+struct StripStep {
+    float dx, dy;  // piece i stands at (x + dx * i, y + dy * i)
 };
 
-const StripRule kLevel2Strips[] = {
-    {&spike_left, 12, true, 0, true, 0, 0, 30, 100, 900},        // 2a
-    {&spike_left, 12, false, 700, true, -150, 0, 30, 100, 900},  // 2b
-    {&spike_up, 6, true, 0, true, 0, 30, 0, 100, 900},           // 2c
-    {&spike_up, 20, true, 180, false, 896, 30, 0, 100, 900},     // 2d
-    {&spike_down, 6, true, 0, true, 0, 30, 0, 100, 900},         // 2e
+struct Point {
+    float x, y;
 };
 
-const StripRule kLevel3Strips[] = {
-    {&spike_right, 25, true, 0, true, 0, 0, 30, 50, 40},         // 3a
-    {&spike_right, 17, false, 1090, false, 400, 0, 30, 50, 40},  // 3b
-    {&spike_right, 19, false, 460, false, 0, 0, 30, 50, 40},     // 3c
-    {&spike_left, 19, true, 0, true, 0, 0, 30, 40, 40},          // 3d
-    {&spike_left, 17, false, 880, false, 400, 0, 30, 50, 40},    // 3e
-    {&spike_left, 30, false, 1250, false, 0, 0, 30, 50, 40},     // 3f
-    {&spike_up, 6, false, 910, false, 370, 30, 0, 50, 40},       // 3g
-    {&spike_up, 30, true, 0, true, 0, 30, 0, 50, 40},            // 3h
-    {&spike_down, 6, true, 0, true, 0, 30, 0, 50, 40},           // 3i
+// count pieces of the sprite, drawn 30 x 30; touching one sends the player to
+// respawn.
+struct StripRule {
+    Bob* sprite;
+    int count;
+    StripStart first;
+    StripStep step;
+    Point respawn;
+};
+
+constexpr StripRule kLevel1Strips[] = {
+    {.sprite = &spike_left,  // 1a
+     .count = 20,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 0, .dy = -30},
+     .respawn = {.x = 100, .y = 900}},
+    {.sprite = &spike_right,  // 1b
+     .count = 20,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 0, .dy = -30},
+     .respawn = {.x = 100, .y = 900}},
+    {.sprite = &spike_up,  // 1c
+     .count = 10,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 30, .dy = 0},
+     .respawn = {.x = 100, .y = 900}},
+};
+
+constexpr StripRule kLevel2Strips[] = {
+    {.sprite = &spike_left,  // 2a
+     .count = 12,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 0, .dy = 30},
+     .respawn = {.x = 100, .y = 900}},
+    {.sprite = &spike_left,  // 2b
+     .count = 12,
+     .first = {.rel_x = false, .x = 700, .rel_y = true, .y = -150},
+     .step = {.dx = 0, .dy = 30},
+     .respawn = {.x = 100, .y = 900}},
+    {.sprite = &spike_up,  // 2c
+     .count = 6,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 30, .dy = 0},
+     .respawn = {.x = 100, .y = 900}},
+    {.sprite = &spike_up,  // 2d
+     .count = 20,
+     .first = {.rel_x = true, .x = 180, .rel_y = false, .y = 896},
+     .step = {.dx = 30, .dy = 0},
+     .respawn = {.x = 100, .y = 900}},
+    {.sprite = &spike_down,  // 2e
+     .count = 6,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 30, .dy = 0},
+     .respawn = {.x = 100, .y = 900}},
+};
+
+constexpr StripRule kLevel3Strips[] = {
+    {.sprite = &spike_right,  // 3a
+     .count = 25,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 0, .dy = 30},
+     .respawn = {.x = 50, .y = 40}},
+    {.sprite = &spike_right,  // 3b
+     .count = 17,
+     .first = {.rel_x = false, .x = 1090, .rel_y = false, .y = 400},
+     .step = {.dx = 0, .dy = 30},
+     .respawn = {.x = 50, .y = 40}},
+    {.sprite = &spike_right,  // 3c
+     .count = 19,
+     .first = {.rel_x = false, .x = 460, .rel_y = false, .y = 0},
+     .step = {.dx = 0, .dy = 30},
+     .respawn = {.x = 50, .y = 40}},
+    {.sprite = &spike_left,  // 3d
+     .count = 19,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 0, .dy = 30},
+     .respawn = {.x = 40, .y = 40}},
+    {.sprite = &spike_left,  // 3e
+     .count = 17,
+     .first = {.rel_x = false, .x = 880, .rel_y = false, .y = 400},
+     .step = {.dx = 0, .dy = 30},
+     .respawn = {.x = 50, .y = 40}},
+    {.sprite = &spike_left,  // 3f
+     .count = 30,
+     .first = {.rel_x = false, .x = 1250, .rel_y = false, .y = 0},
+     .step = {.dx = 0, .dy = 30},
+     .respawn = {.x = 50, .y = 40}},
+    {.sprite = &spike_up,  // 3g
+     .count = 6,
+     .first = {.rel_x = false, .x = 910, .rel_y = false, .y = 370},
+     .step = {.dx = 30, .dy = 0},
+     .respawn = {.x = 50, .y = 40}},
+    {.sprite = &spike_up,  // 3h
+     .count = 30,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 30, .dy = 0},
+     .respawn = {.x = 50, .y = 40}},
+    {.sprite = &spike_down,  // 3i
+     .count = 6,
+     .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
+     .step = {.dx = 30, .dy = 0},
+     .respawn = {.x = 50, .y = 40}},
 };
 
 // Wall column: piece i at (x + dx * i, y + dy * i) like the strips; twin_x, when
@@ -60,29 +142,30 @@ struct ColumnRule {
     float twin_x;
 };
 
-const ColumnRule kLevel2Columns[] = {
-    {true, 0, 0, 0, 180, 0},          // 2F
-    {false, 730, 30, 0, -180, 0},     // 2G
-    {false, 1030, 75, 0, 180, 1210},  // 2H
+constexpr ColumnRule kLevel2Columns[] = {
+    {.rel_x = true, .x = 0, .y_offset = 0, .dx = 0, .dy = 180, .twin_x = 0},          // 2F
+    {.rel_x = false, .x = 730, .y_offset = 30, .dx = 0, .dy = -180, .twin_x = 0},     // 2G
+    {.rel_x = false, .x = 1030, .y_offset = 75, .dx = 0, .dy = 180, .twin_x = 1210},  // 2H
 };
 
-const ColumnRule kLevel3Columns[] = {
-    {true, 0, 0, 0, -180, 0},    // 3W1
-    {false, 910, 0, 0, 180, 0},  // 3W2
+constexpr ColumnRule kLevel3Columns[] = {
+    {.rel_x = true, .x = 0, .y_offset = 0, .dx = 0, .dy = -180, .twin_x = 0},    // 3W1
+    {.rel_x = false, .x = 910, .y_offset = 0, .dx = 0, .dy = 180, .twin_x = 0},  // 3W2
 };
 
 struct FixedPlatform {
     float x, y;
 };
-const FixedPlatform kLevel2Fixed[] = {{1030, 260}, {1130, 260}};
-const FixedPlatform kLevel3Fixed[] = {{20, 100}};
+constexpr FixedPlatform kLevel2Fixed[] = {{1030, 260}, {1130, 260}};
+constexpr FixedPlatform kLevel3Fixed[] = {{20, 100}};
 
 template <std::size_t N>
 void run_strips(const StripRule (&strips)[N]) {
     for (const StripRule& s : strips) {
-        float x0 = s.rel_x ? static_cast<float>(s.sprite->x + s.x) : s.x;
-        float y0 = s.rel_y ? static_cast<float>(s.sprite->y + s.y) : s.y;
-        spike_strip(*s.sprite, s.count, x0, y0, s.dx, s.dy, s.respawn_x, s.respawn_y);
+        const StripStart& first = s.first;
+        float x0 = first.rel_x ? static_cast<float>(s.sprite->x + first.x) : first.x;
+        float y0 = first.rel_y ? static_cast<float>(s.sprite->y + first.y) : first.y;
+        spike_strip(*s.sprite, s.count, x0, y0, s.step.dx, s.step.dy, s.respawn.x, s.respawn.y);
     }
 }
 
@@ -148,15 +231,11 @@ void input_and_background() {
     draw_background();
 }
 
-// Reaching the door: the next state, the entry point, the next set-up.
-bool door_check(float entry_x, float entry_y, int (*setup)()) {
+// Reaching the door enters the next screen: its state, the entry point, its
+// set-up.
+bool door_check(int next_state) {
     if (!bob_overlap(&player, &door)) return false;
-    ++game_state;
-    player.x = entry_x;
-    player.y = entry_y;
-    player.vx = 0.0f;
-    player.vy = 0.0f;
-    setup();
+    enter_level(next_state);
     return true;
 }
 
@@ -174,13 +253,12 @@ void end_level_frame() {
 // Levels 2 and 3 share one order of steps.
 template <std::size_t NS, std::size_t NC, std::size_t NF>
 int upper_level_frame(int level, const StripRule (&strips)[NS], const ColumnRule (&columns)[NC],
-                      const FixedPlatform (&fixed)[NF], float left_bound, float right_bound,
-                      float entry_x, float entry_y, int (*next_setup)()) {
+                      const FixedPlatform (&fixed)[NF], float left_bound, float right_bound) {
     music_keep_alive();
     apply_gravity();
     pointer_motion();
     riding = 0;
-    if (door_check(entry_x, entry_y, next_setup)) return 1;
+    if (door_check(level + 1)) return 1;
     platform_contact(platform, true);
     fixed_platform_contacts(fixed);
     trapdoor_contacts();
@@ -212,7 +290,7 @@ int level1_frame(void*, int) {
     }
     input_and_background();
     player_steps();
-    if (door_check(100.0f, 900.0f, setup_level2)) return 1;
+    if (door_check(STATE_LEVEL2)) return 1;
     for (int i = 0; i < NUM_PLATFORMS_LEVEL1; ++i) {
         place_level1_platform(i);
         bob_draw(&platform, back_surface);
@@ -230,11 +308,11 @@ int level1_frame(void*, int) {
 }
 
 int level2_frame(void*, int) {
-    return upper_level_frame(2, kLevel2Strips, kLevel2Columns, kLevel2Fixed, 100.0f, 500.0f, 50.0f,
-                             40.0f, setup_level3);
+    return upper_level_frame(STATE_LEVEL2, kLevel2Strips, kLevel2Columns, kLevel2Fixed, 100.0f,
+                             500.0f);
 }
 
 int level3_frame(void*, int) {
-    return upper_level_frame(3, kLevel3Strips, kLevel3Columns, kLevel3Fixed, 700.0f, 1000.0f,
-                             100.0f, 50.0f, setup_ending);
+    return upper_level_frame(STATE_LEVEL3, kLevel3Strips, kLevel3Columns, kLevel3Fixed, 700.0f,
+                             1000.0f);
 }

@@ -13,9 +13,6 @@
 #include "raster/lines.h"
 #include "support/clock.h"
 
-int walking = 0;
-char hud_text[80];
-
 namespace {
 
 constexpr int kMaxSettleSteps = 1100;  // bounds a settle that the screen clamp cannot end

@@ -1,11 +1,9 @@
 // The steps that the three level frames share: input, the player's physics
 // (gravity, walking, the mouse launch), the ground settle on the landscape's
 // ground colour, the screen edges, the animation choice and the HUD. Each step
-// works on the world globals; the level frames call them in their own order.
+// works on the world globals (walking and hud_text among them, game/world.h);
+// the level frames call them in their own order.
 #pragma once
-
-extern int walking;        // a walk key moved the player in this frame
-extern char hud_text[80];  // the HUD line being drawn
 
 // 1 while the key is down now
 int key_down(int vk);

@@ -46,9 +46,7 @@ int title_frame(void*, int) {
         flip_display();
         wait_clock(30);
     } else {
-        ++game_state;
-        platform_dir = 0;
-        setup_level1();
+        enter_level(STATE_LEVEL1);
     }
     return 1;
 }

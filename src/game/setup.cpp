@@ -1,4 +1,5 @@
-// Level set-ups: where each level's objects stand when it begins.
+// Level set-ups: where each level's objects stand when it begins, and the way
+// into each level.
 #include "game/setup.h"
 
 #include "audio/music.h"
@@ -15,10 +16,10 @@ void place(Bob& bob, float x, float y) {
 
 int setup_level1() {
     // Level 1's platforms, as laid out before the whole course was raised by 240.
-    static const int tempplatX[NUM_PLATFORMS_LEVEL1] = {400, 200, 0,    200,  0,   400,
-                                                        600, 800, 1000, 1180, 1000};
-    static const int tempplatY[NUM_PLATFORMS_LEVEL1] = {844, 724, 574, 424, 324, 424,
-                                                        324, 324, 424, 574, 724};
+    static constexpr int tempplatX[NUM_PLATFORMS_LEVEL1] = {400, 200, 0,    200,  0,   400,
+                                                            600, 800, 1000, 1180, 1000};
+    static constexpr int tempplatY[NUM_PLATFORMS_LEVEL1] = {844, 724, 574, 424, 324, 424,
+                                                            324, 324, 424, 574, 724};
     play_music(game_music);
     place(platform, 100.0f, 150.0f);
     bob_set_position(&spike_left, 570, 904);
@@ -70,4 +71,23 @@ int setup_level3() {
 int setup_ending() {
     play_music(end_music);
     return 1;
+}
+
+int enter_level(int state) {
+    if (state < STATE_LEVEL1 || state > STATE_ENDING) return 0;
+    game_state = state;
+    if (state == STATE_LEVEL1) {
+        platform_dir = 0;
+        return setup_level1();
+    }
+    const EntryPoint& entry = state == STATE_LEVEL2   ? ENTRY_LEVEL2
+                              : state == STATE_LEVEL3 ? ENTRY_LEVEL3
+                                                      : ENTRY_ENDING;
+    player.x = entry.x;
+    player.y = entry.y;
+    player.vx = 0.0f;
+    player.vy = 0.0f;
+    if (state == STATE_LEVEL2) return setup_level2();
+    if (state == STATE_LEVEL3) return setup_level3();
+    return setup_ending();
 }

@@ -1,38 +1,61 @@
-// Definitions of the world globals, with their values at load.
+// Definitions of the world globals with their values at load, and the reset,
+// snapshot and restore, all made from the two lists of the header.
 #include "game/world.h"
 
-GameState game_state = STATE_TITLE;
-HWND main_window_handle = nullptr;
-HINSTANCE main_instance = nullptr;
-DirectInput* lpdi = nullptr;
-MouseDevice* lpdimouse = nullptr;
-DIMOUSESTATE mouse_state = {};
+#include <cstring>
 
-BitmapImage landscapes[5] = {};
-Bob player = {};
-Bob cursor = {};
-Bob platform = {};
-Bob trapdoor = {};
-Bob trapdoors[MAX_TRAPDOORS] = {};
-Bob spike_left = {}, spike_down = {}, spike_right = {}, spike_up = {};
-Bob wall = {};
-Bob door = {};
+#define WORLD_DEFINE(type, name, at_load) std::type_identity_t<type> name = at_load;
+WORLD_STATE(WORLD_DEFINE)
+WORLD_HANDLES(WORLD_DEFINE)
+#undef WORLD_DEFINE
 
-int story_page = 0;
-std::uint8_t enter_latch = 1;
-int mouse_x = 0, mouse_y = 0;
-int deaths = 0;
-float power = 0.0f;
-std::uint8_t airborne = 0;
-std::uint8_t charging = 0;
-std::uint8_t moving_left = 0;
-std::uint8_t moving_right = 0;
-std::uint8_t stop_walking = 0;
-int scream_sound = -1;
-int title_music = -1, story_music = -1, game_music = -1, end_music = -1;
+namespace {
 
-int platX[NUM_PLATFORMS_LEVEL1] = {};
-int platY[NUM_PLATFORMS_LEVEL1] = {};
-int num_trapdoors = 0;
-TrapdoorState trapdoor_states[MAX_TRAPDOORS] = {};
-std::uint8_t platform_dir = 0;
+// The handles as they stand at load.
+struct WorldHandles {
+#define WORLD_MEMBER(type, name, at_load) std::type_identity_t<type> name = at_load;
+    WORLD_HANDLES(WORLD_MEMBER)
+#undef WORLD_MEMBER
+};
+
+// A byte-exact copy of one entry, arrays whole: sprite records stay plain
+// copies that share their frames, and a restored entry equals the saved one
+// bit for bit.
+template <class T>
+void copy_entry(T& to, const T& from) {
+    static_assert(std::is_trivially_copyable_v<T>, "world entries are plain values");
+    std::memcpy(&to, &from, sizeof to);
+}
+
+}  // namespace
+
+int world_reset() {
+    static const WorldState state_at_load{};
+#define WORLD_RESET(type, name, at_load) copy_entry(name, state_at_load.name);
+    WORLD_STATE(WORLD_RESET)
+#undef WORLD_RESET
+    return 1;
+}
+
+int world_save(WorldState* state) {
+    if (!state) return 0;
+#define WORLD_SAVE(type, name, at_load) copy_entry(state->name, name);
+    WORLD_STATE(WORLD_SAVE)
+#undef WORLD_SAVE
+    return 1;
+}
+
+int world_restore(const WorldState& state) {
+#define WORLD_RESTORE(type, name, at_load) copy_entry(name, state.name);
+    WORLD_STATE(WORLD_RESTORE)
+#undef WORLD_RESTORE
+    return 1;
+}
+
+int world_forget_handles() {
+    static const WorldHandles handles_at_load{};
+#define WORLD_FORGET(type, name, at_load) copy_entry(name, handles_at_load.name);
+    WORLD_HANDLES(WORLD_FORGET)
+#undef WORLD_FORGET
+    return 1;
+}

@@ -10,12 +10,18 @@
 #include "game/world.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
+#include "platform/ddraw.h"
+#include "platform/dsound.h"
 
 BitmapFile work_bitmap = {};
 
 namespace {
 
-constexpr std::uint32_t kSystemMemory = 2048;  // frame surfaces live in system memory
+constexpr std::uint32_t kSpriteAttr = BOB_VISIBLE | BOB_SEQUENCED;  // every sprite but the pointer
+constexpr std::uint32_t kCursorAttr = BOB_VISIBLE | BOB_ONE_FRAME;  // the pointer picture
+// the scream's buffer can change its frequency, pan and volume
+constexpr std::uint32_t kScreamControls =
+    DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
 constexpr int kPlayerSequences[4][8] = {
     {1, 2, 3, 4, 5, 6, 7, 0},
     {9, 10, 11, 12, 13, 14, 15, 0},
@@ -31,16 +37,6 @@ bool load_asset(const char* name) {
     return false;
 }
 
-void reset_globals() {
-    story_page = 0;
-    deaths = 0;
-    player.vx = 0.0f;
-    player.vy = 0.0f;
-    game_state = STATE_TITLE;
-    power = 0.0f;
-    airborne = stop_walking = charging = moving_left = moving_right = 0;
-}
-
 void open_mouse() {
     direct_input8_create(main_instance, DIRECTINPUT_VERSION, &lpdi);
     if (lpdi) lpdi->create_device(GUID_SysMouse, &lpdimouse);
@@ -53,7 +49,7 @@ void open_mouse() {
 void load_sound_and_music() {
     sound_init();
     music_init();
-    scream_sound = load_wav("scream.WAV", 224);
+    scream_sound = load_wav("scream.WAV", kScreamControls);
     title_music = load_midi("title.mid");
     story_music = load_midi("story.mid");
     game_music = load_midi("game.mid");
@@ -91,7 +87,8 @@ void load_single_frame(Bob* bob, const char* name) {
 }
 
 bool make_player() {
-    if (!bob_create(&player, 0, 0, 72, 74, 32, 20, kSystemMemory, 0, 8)) return false;
+    if (!bob_create(&player, 0, 0, 72, 74, 32, kSpriteAttr, DDSCAPS_SYSTEMMEMORY, 0, 8))
+        return false;
     char filename[80];
     for (int n = 0; n < 4; ++n) {
         std::snprintf(filename, sizeof filename, "QUENSP%d.BMP", n);
@@ -112,7 +109,7 @@ bool make_player() {
 
 // A scenery sprite: created, its one frame loaded, still, at (x, y).
 bool make_scenery(Bob* bob, int w, int h, const char* file, int x, int y) {
-    if (!bob_create(bob, 0, 0, w, h, 1, 20, kSystemMemory, 0, 8)) return false;
+    if (!bob_create(bob, 0, 0, w, h, 1, kSpriteAttr, DDSCAPS_SYSTEMMEMORY, 0, 8)) return false;
     load_single_frame(bob, file);
     bob_set_velocity(bob, 0, 0);
     bob_set_position(bob, x, y);
@@ -122,7 +119,7 @@ bool make_scenery(Bob* bob, int w, int h, const char* file, int x, int y) {
 }  // namespace
 
 int game_init(void*, int) {
-    reset_globals();
+    world_reset();
     display_init(1280, 1024, 8, 0);
     open_mouse();
     load_sound_and_music();
@@ -133,13 +130,13 @@ int game_init(void*, int) {
 
     if (!make_player()) return 0;
     bool cursor_file = load_asset("PAINT.BMP");
-    bob_create(&cursor, mouse_x, mouse_y, 31, 33, 1, 17, kSystemMemory, 0, 8);
+    bob_create(&cursor, mouse_x, mouse_y, 31, 33, 1, kCursorAttr, DDSCAPS_SYSTEMMEMORY, 0, 8);
     if (cursor_file) bob_load_frame8(&cursor, &work_bitmap, 0, 0, 0, 0);
     unload_bitmap_file(&work_bitmap);
 
     if (!make_scenery(&platform, 100, 60, "Platform.BMP", 100, 150)) return 0;
     bool trapdoor_file = load_asset("trapdoor.BMP");
-    bob_create(&trapdoor, 0, 0, 100, 60, 1, 20, kSystemMemory, 0, 8);
+    bob_create(&trapdoor, 0, 0, 100, 60, 1, kSpriteAttr, DDSCAPS_SYSTEMMEMORY, 0, 8);
     if (trapdoor_file) bob_load_frame8(&trapdoor, &work_bitmap, 0, 0, 0, 0);
     unload_bitmap_file(&work_bitmap);
     bob_set_velocity(&trapdoor, 0, 0);

@@ -34,7 +34,7 @@ int game_frame(void* parms, int num_parms) {
     return 1;
 }
 
-int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
+HWND open_game_window(HINSTANCE instance) {
     WNDCLASSEX winclass{};
     winclass.cbSize = sizeof(WNDCLASSEX);
     winclass.style = CS_DBLCLKS | CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
@@ -50,13 +50,16 @@ int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
     winclass.hIconSm = load_icon(nullptr, IDI_APPLICATION);
     main_instance = instance;
 
-    if (!register_class_ex(&winclass)) return 0;
+    if (!register_class_ex(&winclass)) return nullptr;
     HWND hwnd = create_window_ex(0, "WINCLASS1", "Vantorel 17", WS_POPUP | WS_VISIBLE, 0, 0, 1280,
                                  1024, nullptr, nullptr, instance, nullptr);
-    if (!hwnd) return 0;
-    main_window_handle = hwnd;
+    if (hwnd) main_window_handle = hwnd;
+    return hwnd;
+}
 
-    game_init(nullptr, 0);
+int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
+    if (!open_game_window(instance)) return 0;
+    game_init(nullptr, 0);  // the loop runs with whatever start-up made
 
     MSG msg{};
     for (;;) {

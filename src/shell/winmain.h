@@ -11,8 +11,12 @@ extern FrameFunction frame_functions[5];
 // called after every frame (the trace writes its line here); null for none
 extern void (*frame_observer)();
 
-// registers the class, creates the window, runs start-up, the loop and shutdown;
-// returns WM_QUIT's wParam, or 0 when the class or window cannot be made
+// stores the instance in main_instance, registers the class "WINCLASS1" and
+// creates the one window, stored in main_window_handle; the window, or null when
+// the class or the window cannot be made
+HWND open_game_window(HINSTANCE instance);
+// opens the window, runs start-up, the loop and shutdown; returns WM_QUIT's
+// wParam, or 0 when the class or window cannot be made
 int WinMain(HINSTANCE instance, HINSTANCE prev_instance, char* cmd_line, int cmd_show);
 // answers WM_CREATE, WM_PAINT and WM_DESTROY; hands everything else on
 LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

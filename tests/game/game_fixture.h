@@ -18,7 +18,7 @@
 #include "gfx/palette.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
-#include "shell/startup.h"
+#include "shell/session.h"
 #include "shell/winmain.h"
 #include "support/clock.h"
 #include "test_util.h"
@@ -28,61 +28,18 @@ protected:
     static constexpr int kFloorTop = 930;
 
     void SetUp() override {
-        reset_window_system();
-        reset_direct_input();
-        reset_world();
         use_virtual_clock(100000);
-        set_backend(make_headless_backend(InputScript{}, false));
         std::string empty = std::string(V17_TEST_TMP) + "/no-assets";
         mkdir(empty.c_str(), 0755);
-        ASSERT_EQ(0, chdir(empty.c_str()));
-        WNDCLASSEX wc{};
-        wc.lpfnWndProc = WindowProc;
-        wc.lpszClassName = "WINCLASS1";
-        register_class_ex(&wc);
-        main_window_handle = create_window_ex(0, "WINCLASS1", "t", WS_POPUP | WS_VISIBLE, 0, 0,
-                                              1280, 1024, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(nullptr, main_window_handle);
         ::testing::internal::CaptureStderr();  // the missing files are named there
-        ASSERT_EQ(1, game_init(nullptr, 0));
+        int opened = game_open(empty.c_str(), make_headless_backend(InputScript{}, false));
         missing_files_ = ::testing::internal::GetCapturedStderr();
+        ASSERT_EQ(1, opened) << missing_files_;
         paint_landscape(-1);
         set_test_palette();
     }
 
-    void TearDown() override {
-        game_shutdown(nullptr, 0);
-        reset_world();
-        set_backend(nullptr);
-        reset_window_system();
-        reset_direct_input();
-    }
-
-    // Every global of the world back to its value at load.
-    static void reset_world() {
-        game_state = STATE_TITLE;
-        main_window_handle = nullptr;
-        lpdi = nullptr;
-        lpdimouse = nullptr;
-        mouse_state = {};
-        for (BitmapImage& l : landscapes) l = {};
-        for (Bob* b : {&player, &cursor, &platform, &trapdoor, &spike_left, &spike_down,
-                       &spike_right, &spike_up, &wall, &door, &bobptr})
-            *b = {};
-        for (Bob& t : trapdoors) t = {};
-        story_page = 0;
-        enter_latch = 1;
-        mouse_x = mouse_y = 0;
-        deaths = 0;
-        power = 0.0f;
-        airborne = charging = moving_left = moving_right = stop_walking = 0;
-        for (int& p : platX) p = 0;
-        for (int& p : platY) p = 0;
-        num_trapdoors = 0;
-        for (TrapdoorState& t : trapdoor_states) t = {};
-        platform_dir = 0;
-        riding = 0;
-    }
+    void TearDown() override { game_close(); }
 
     // The level landscape: colour 1 with the floor of ground colour, plus an
     // optional extra row of ground (extra_ground_row >= 0).
@@ -124,23 +81,6 @@ protected:
     }
     static void release_keys() { feed_release_all_keys(); }
     static void button(bool down) { feed_mouse_button(0, down); }
-
-    // Enters the level the way the title screen or the doors do.
-    static void enter_level(int level) {
-        game_state = STATE_LEVEL1;
-        platform_dir = 0;
-        setup_level1();
-        if (level >= 2) {
-            game_state = STATE_LEVEL2;
-            place_player(100, 900);
-            setup_level2();
-        }
-        if (level >= 3) {
-            game_state = STATE_LEVEL3;
-            place_player(50, 40);
-            setup_level3();
-        }
-    }
 
     // Runs n frames of the current state, as the message loop would.
     static void run_frames(int n) {

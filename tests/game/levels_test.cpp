@@ -7,8 +7,8 @@ using Levels = GameWorld;
 TEST_F(Levels, EachDoorLeadsOnWithoutDrawingThatFrame) {
     struct Case {
         int level;
-        float entry_x, entry_y;
-    } cases[] = {{1, 100, 900}, {2, 50, 40}, {3, 100, 50}};
+        EntryPoint entry;  // of the screen after it
+    } cases[] = {{1, ENTRY_LEVEL2}, {2, ENTRY_LEVEL3}, {3, ENTRY_ENDING}};
     for (const Case& c : cases) {
         enter_level(c.level);
         run_frames(2);
@@ -21,8 +21,8 @@ TEST_F(Levels, EachDoorLeadsOnWithoutDrawingThatFrame) {
         std::uint32_t tick = get_tick_count();
         run_frames(1);
         EXPECT_EQ(c.level + 1, game_state);
-        EXPECT_EQ(c.entry_x, player.x);
-        EXPECT_EQ(c.entry_y, player.y);
+        EXPECT_EQ(c.entry.x, player.x);
+        EXPECT_EQ(c.entry.y, player.y);
         EXPECT_EQ(0.0f, player.vx);
         EXPECT_EQ(1, airborne);  // carried over
         EXPECT_EQ(4, deaths);
@@ -38,8 +38,7 @@ TEST_F(Levels, LevelTwoStartsWithThreeTrapdoorsAndLevelThreeWithFiveSolid) {
     EXPECT_EQ(0.0f, trapdoors[3].x);
     trapdoor_states[0] = {1, 0, 12345};
     platform_dir = 1;
-    game_state = STATE_LEVEL3;
-    setup_level3();
+    enter_level(3);
     EXPECT_EQ(5, num_trapdoors);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(1, trapdoor_states[i].solid);
     EXPECT_EQ(1, trapdoor_states[0].triggered);  // the countdown goes on

@@ -28,6 +28,36 @@ TEST_F(Screens, StartUpWithoutFilesLeavesEverythingBlankButRunnable) {
     EXPECT_EQ(STATE_TITLE, game_state);
 }
 
+// Closing forgets the whole world; start-up then begins from the values at load
+// whatever was left in the state, so a run always starts as the first one did.
+TEST_F(Screens, CloseForgetsTheWorldAndStartUpResetsEveryStateGlobal) {
+    game_close();
+    const WorldState at_load{};
+#define EXPECT_AT_LOAD(type, name, load) \
+    EXPECT_EQ(0, std::memcmp(&name, &at_load.name, sizeof name)) << #name;
+    WORLD_STATE(EXPECT_AT_LOAD)
+#undef EXPECT_AT_LOAD
+    EXPECT_EQ(nullptr, lpdimouse);
+    EXPECT_EQ(-1, game_music);
+    enter_latch = 0;
+    story_page = 2;
+    platform_dir = 1;
+    riding = 1;
+    walking = 1;
+    trapdoor_states[4] = {1, 0, 77};
+    enter_level(STATE_LEVEL3);
+    SetUp();
+    EXPECT_EQ(STATE_TITLE, game_state);
+    EXPECT_EQ(1, enter_latch);
+    EXPECT_EQ(0, story_page);
+    EXPECT_EQ(0, platform_dir);
+    EXPECT_EQ(0, riding);
+    EXPECT_EQ(0, walking);
+    EXPECT_EQ(0, trapdoor_states[4].triggered);
+    EXPECT_EQ(0u, trapdoor_states[4].trigger_time);
+    EXPECT_EQ(0, num_trapdoors);
+}
+
 TEST_F(Screens, HeldEnterTurnsOnePageAndTheThirdPressStartsLevelOne) {
     hold({VK_RETURN});  // held from the very first frame: counts at once
     run_frames(1);

@@ -4,6 +4,7 @@
 #include "game/world.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
+#include "shell/session.h"
 #include "test_util.h"
 
 namespace {
@@ -26,12 +27,7 @@ int recording_frame(void*, int) {
 class Loop : public ::testing::Test {
 protected:
     void SetUp() override {
-        reset_window_system();
-        reset_direct_input();
-        lpdi = nullptr;
-        lpdimouse = nullptr;
-        main_window_handle = nullptr;
-        game_state = STATE_TITLE;
+        game_close();  // nothing is left from an earlier case
         calls.clear();
         on_frame = nullptr;
         saved_ = {frame_functions[0], frame_functions[1], frame_functions[2], frame_functions[3],
@@ -44,8 +40,7 @@ protected:
     }
     void TearDown() override {
         for (int i = 0; i < 5; ++i) frame_functions[i] = saved_[i];
-        reset_window_system();
-        reset_direct_input();
+        game_close();
     }
     // Installs a headless backend playing the script, on the virtual clock.
     void play(const char* text) {
@@ -150,14 +145,7 @@ TEST_F(Loop, NoClassOrNoWindowMeansNoStartUp) {
 
 TEST_F(Loop, WindowProcAnswers) {
     play("1 - 0 0 0\n");
-    HWND w = nullptr;
-    {
-        WNDCLASSEX wc{};
-        wc.lpfnWndProc = WindowProc;
-        wc.lpszClassName = "X";
-        register_class_ex(&wc);
-        w = create_window_ex(0, "X", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    }
+    HWND w = open_game_window(nullptr);
     ASSERT_NE(nullptr, w);
     EXPECT_EQ(0, WindowProc(w, WM_CREATE, 0, 0));
     EXPECT_EQ(0, WindowProc(w, WM_PAINT, 0, 0));

@@ -16,9 +16,9 @@
 namespace {
 
 // the single-picture sprite files, each one cell of the picture's size
-const char* const SPRITES[] = {"PAINT.BMP",     "Platform.BMP",  "trapdoor.BMP",
-                               "spikeleft.BMP", "SpikeDown.BMP", "spikeright.BMP",
-                               "spikeup.BMP",   "Wall.BMP",      "Door.BMP"};
+constexpr const char* kSpriteFiles[] = {"PAINT.BMP",     "Platform.BMP",  "trapdoor.BMP",
+                                        "spikeleft.BMP", "SpikeDown.BMP", "spikeright.BMP",
+                                        "spikeup.BMP",   "Wall.BMP",      "Door.BMP"};
 
 Canvas sprite_by_name(const std::string& name) {
     if (name == "PAINT.BMP") return pointer_picture();
@@ -53,7 +53,7 @@ void make_pictures(std::vector<NamedCanvas>* pictures, std::vector<Canvas>* play
     build_palette();
     for (int n = 0; n < 5; ++n)
         pictures->push_back({"LANDSCAPE" + std::to_string(n) + ".BMP", landscape(n)});
-    for (const char* name : SPRITES) pictures->push_back({name, sprite_by_name(name)});
+    for (const char* name : kSpriteFiles) pictures->push_back({name, sprite_by_name(name)});
     for (int f = 0; f < 32; ++f) player_frames->push_back(player_frame(f));
 }
 
@@ -81,7 +81,7 @@ int write_assets(const std::string& folder, const std::string& font_folder, std:
         std::string name = "QUENSP" + std::to_string(file) + ".BMP";
         if (!write_canvas(folder + "/" + name, cell_sheet(frames, 8, 4, 2))) return fail(name);
     }
-    for (const char* name : SPRITES) {
+    for (const char* name : kSpriteFiles) {
         Canvas one = sprite_by_name(name);
         if (!write_canvas(folder + "/" + name, cell_sheet(&one, 1, 1, 1))) return fail(name);
     }

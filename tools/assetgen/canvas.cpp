@@ -32,6 +32,9 @@ void canvas_put(Canvas& c, int x, int y, int colour) {
 
 namespace {
 
+// the 4 x 4 ordered-dither thresholds, 0..15
+constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
 // fills columns x0 .. x1 - 1 of row y; the caller has clipped them
 void span(Canvas& c, int y, int x0, int x1, int colour) {
     if (x1 > x0)
@@ -126,7 +129,6 @@ void canvas_ellipse(Canvas& c, double cx, double cy, double rx, double ry, int c
 }
 
 void canvas_vgradient(Canvas& c, int x, int y, int w, int h, const Ramp& ramp, int s0, int s1) {
-    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     if (h < 1) return;
     int x0 = std::max(x, 0), x1 = std::min(x + w, c.width);
     for (int row = std::max(y, 0); row < std::min(y + h, c.height); ++row) {
@@ -134,7 +136,7 @@ void canvas_vgradient(Canvas& c, int x, int y, int w, int h, const Ramp& ramp, i
         int pos = s0 * 16 + (s1 - s0) * 16 * (row - y) / std::max(h - 1, 1);
         for (int col = x0; col < x1; ++col) {
             int s = pos >> 4;
-            if ((pos & 15) > bayer[row & 3][col & 3]) ++s;
+            if ((pos & 15) > kBayer[row & 3][col & 3]) ++s;
             c.pixels[static_cast<std::size_t>(row) * c.width + col] =
                 static_cast<std::uint8_t>(ramp.at(s));
         }

@@ -22,7 +22,7 @@ struct Ramp {
     int first;  // palette index of the darkest shade
     int count;  // number of shades
     // the palette index of shade s, clamped to 0 .. count - 1
-    int at(int s) const { return first + (s < 0 ? 0 : s >= count ? count - 1 : s); }
+    constexpr int at(int s) const { return first + (s < 0 ? 0 : s >= count ? count - 1 : s); }
 };
 
 constexpr Ramp RAMP_GREY{1, 15};     // near black to white

@@ -13,6 +13,9 @@
 
 namespace {
 
+// the 4 x 4 ordered-dither thresholds, 0..15
+constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
 void stars(Canvas& c, std::uint32_t seed, int count, int bottom) {
     Rng rng{seed};
     for (int i = 0; i < count; ++i) {
@@ -89,7 +92,6 @@ void forest(Canvas& c, std::uint32_t seed, int base, int count, int hmin, int hm
 
 // a radial glow of the ramp from shade hi at the centre to lo at radius r, dithered
 void glow(Canvas& c, int cx, int cy, int r, const Ramp& ramp, int lo, int hi) {
-    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     for (int y = std::max(0, cy - r); y < std::min(c.height, cy + r); ++y)
         for (int x = std::max(0, cx - r); x < std::min(c.width, cx + r); ++x) {
             long long d2 = static_cast<long long>(x - cx) * (x - cx) +
@@ -98,20 +100,19 @@ void glow(Canvas& c, int cx, int cy, int r, const Ramp& ramp, int lo, int hi) {
             int d = static_cast<int>(std::sqrt(static_cast<double>(d2)));
             int pos = (hi * 16) - (hi - lo) * 16 * d / r;  // shade in 1/16 steps
             int s = pos >> 4;
-            if ((pos & 15) > bayer[y & 3][x & 3]) ++s;
+            if ((pos & 15) > kBayer[y & 3][x & 3]) ++s;
             int cover = 48 * (r - d) / r;  // over 15 in the inner two thirds
-            if (cover > bayer[(y + 1) & 3][(x + 2) & 3]) canvas_put(c, x, y, ramp.at(s));
+            if (cover > kBayer[(y + 1) & 3][(x + 2) & 3]) canvas_put(c, x, y, ramp.at(s));
         }
 }
 
 // takes the rows from top down to bottom of src over c, more of them towards the
 // bottom, by an ordered dither, and every row below bottom wholly
 void blend_rows(Canvas& c, const Canvas& src, int top, int bottom) {
-    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     for (int y = std::max(0, top); y < std::min(c.height, src.height); ++y)
         for (int x = 0; x < std::min(c.width, src.width); ++x) {
             int share = y >= bottom ? 16 : 16 * (y - top) / std::max(1, bottom - top);
-            if (share > bayer[y & 3][x & 3]) canvas_put(c, x, y, canvas_get(src, x, y));
+            if (share > kBayer[y & 3][x & 3]) canvas_put(c, x, y, canvas_get(src, x, y));
         }
 }
 

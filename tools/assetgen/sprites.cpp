@@ -9,7 +9,7 @@
 
 namespace {
 
-const int OUTLINE = RAMP_GREY.at(0);
+constexpr int kOutline = RAMP_GREY.at(0);
 
 double sind(double deg) {
     return turn_sin(static_cast<int>(deg * 4096.0 / 360.0));
@@ -38,11 +38,11 @@ struct Pose {
     double lift = 0;  // how far the scarf ends rise, pixels
 };
 
-const double THIGH = 9, SHIN = 9, UPPER_ARM = 8, FOREARM = 7;
+constexpr double kThigh = 9, kShin = 9, kUpperArm = 8, kForearm = 7;
 
 // the ankle's depth below the hip for a leg
 double leg_drop(const Limb& l) {
-    return THIGH * cosd(l.upper) + SHIN * cosd(l.lower);
+    return kThigh * cosd(l.upper) + kShin * cosd(l.lower);
 }
 
 // puts the hip so that the lowest ankle stands on ankle_row
@@ -53,8 +53,8 @@ void stand_on(Pose& p, double ankle_row) {
 void draw_leg(Canvas& c, const Pose& p, int side) {
     int shade = side == 0 ? 2 : 5;
     Pt hip{p.hip_x + (side == 0 ? -1 : 1), p.hip_y};
-    Pt knee = along(hip, p.leg[side].upper, THIGH);
-    Pt ankle = along(knee, p.leg[side].lower, SHIN);
+    Pt knee = along(hip, p.leg[side].upper, kThigh);
+    Pt ankle = along(knee, p.leg[side].lower, kShin);
     canvas_thick_line(c, hip, knee, 6, RAMP_CLOTH.at(shade));
     canvas_thick_line(c, knee, ankle, 5, RAMP_CLOTH.at(shade));
     int boot = side == 0 ? RAMP_WOOD.at(2) : RAMP_WOOD.at(4);
@@ -71,8 +71,8 @@ void draw_leg(Canvas& c, const Pose& p, int side) {
 void draw_arm(Canvas& c, const Pose& p, int side) {
     int shade = side == 0 ? 3 : 7;
     Pt shoulder{p.hip_x + p.lean + (side == 0 ? -1 : 0), p.hip_y - 13};
-    Pt elbow = along(shoulder, p.arm[side].upper, UPPER_ARM);
-    Pt hand = along(elbow, p.arm[side].lower, FOREARM);
+    Pt elbow = along(shoulder, p.arm[side].upper, kUpperArm);
+    Pt hand = along(elbow, p.arm[side].lower, kForearm);
     canvas_thick_line(c, shoulder, elbow, 5, RAMP_CLOTH.at(shade));
     canvas_thick_line(c, elbow, hand, 4, RAMP_CLOTH.at(shade + 1));
     canvas_ellipse(c, hand.x, hand.y, 2.4, 2.4, RAMP_SKIN.at(side == 0 ? 4 : 8));
@@ -123,7 +123,7 @@ Canvas draw_pose(const Pose& p) {
     draw_leg(c, p, 1);
     draw_body(c, p);
     draw_arm(c, p, 1);
-    canvas_outline(c, OUTLINE);
+    canvas_outline(c, kOutline);
     canvas_rect(c, 0, PLAYER_FEET_ROW + 1, PLAYER_W, PLAYER_H, PAL_TRANSPARENT);
     return c;
 }
@@ -237,7 +237,7 @@ Canvas spike_up() {
     const int n = 2;
     for (int i = 0; i < n; ++i) {
         double x0 = 400.0 * i / n, x1 = 400.0 * (i + 1) / n, mid = (x0 + x1) / 2;
-        canvas_triangle(c, {x0 + 2, base_top + 4}, {mid, tip}, {x1 - 2, base_top + 4}, OUTLINE);
+        canvas_triangle(c, {x0 + 2, base_top + 4}, {mid, tip}, {x1 - 2, base_top + 4}, kOutline);
         canvas_triangle(c, {x0 + 14, base_top}, {mid, tip + 26}, {mid, base_top},
                         RAMP_METAL.at(14));
         canvas_triangle(c, {mid, tip + 26}, {x1 - 14, base_top}, {mid, base_top},
@@ -248,7 +248,7 @@ Canvas spike_up() {
         canvas_triangle(c, {mid - half, ty}, {mid, tip + 26}, {mid, ty}, RAMP_SCARF.at(9));
         canvas_triangle(c, {mid, tip + 26}, {mid + half, ty}, {mid, ty}, RAMP_SCARF.at(6));
     }
-    canvas_rect(c, 0, static_cast<int>(base_top), 400, 60, OUTLINE);
+    canvas_rect(c, 0, static_cast<int>(base_top), 400, 60, kOutline);
     canvas_rect(c, 8, static_cast<int>(base_top) + 10, 384, 42, RAMP_METAL.at(5));
     canvas_rect(c, 8, static_cast<int>(base_top) + 10, 384, 12, RAMP_METAL.at(9));
     for (int x = 40; x < 400; x += 107)
@@ -271,9 +271,9 @@ Canvas player_frame(int frame) {
 Canvas pointer_picture() {
     Canvas c = make_canvas(31, 33);
     const double cx = 16.5, cy = 16.5;
-    canvas_ellipse(c, cx, cy, 12, 12, OUTLINE);
+    canvas_ellipse(c, cx, cy, 12, 12, kOutline);
     canvas_ellipse(c, cx, cy, 10, 10, RAMP_GOLD.at(13));
-    canvas_ellipse(c, cx, cy, 8, 8, OUTLINE);
+    canvas_ellipse(c, cx, cy, 8, 8, kOutline);
     canvas_ellipse(c, cx, cy, 7, 7, PAL_TRANSPARENT);
     // four ticks pointing at the centre, with gaps in the ring between them
     for (int q = 0; q < 4; ++q) {
@@ -287,11 +287,11 @@ Canvas pointer_picture() {
                         (dy == 0  ? 1
                          : dy < 0 ? 10
                                   : 0),
-                    dx == 0 ? 3 : 11, dy == 0 ? 3 : 11, OUTLINE);
+                    dx == 0 ? 3 : 11, dy == 0 ? 3 : 11, kOutline);
         canvas_rect(c, 16 + dx * 5 - (dx < 0 ? 8 : 0), 16 + dy * 5 - (dy < 0 ? 8 : 0),
                     dx == 0 ? 1 : 9, dy == 0 ? 1 : 9, PAL_WHITE);
     }
-    canvas_rect(c, 15, 15, 3, 3, OUTLINE);
+    canvas_rect(c, 15, 15, 3, 3, kOutline);
     canvas_put(c, 16, 16, RAMP_SCARF.at(10));
     return c;
 }
@@ -299,7 +299,7 @@ Canvas pointer_picture() {
 Canvas platform_picture() {
     Canvas c = make_canvas(100, 60);
     Pt rock[8] = {{2, 9}, {98, 9}, {94, 20}, {80, 30}, {66, 44}, {52, 57}, {40, 46}, {16, 28}};
-    canvas_polygon(c, rock, 8, OUTLINE);
+    canvas_polygon(c, rock, 8, kOutline);
     Pt inner[8] = {{4, 10}, {96, 10}, {92, 20}, {78, 29}, {65, 42}, {52, 54}, {41, 44}, {17, 27}};
     canvas_polygon(c, inner, 8, RAMP_STONE.at(6));
     Pt lit[5] = {{4, 10}, {50, 10}, {44, 30}, {42, 43}, {17, 27}};
@@ -327,11 +327,11 @@ Canvas trapdoor_picture() {
     // two brackets under the hatch, then the planks with a split down the middle
     for (int x : {16, 74}) {
         Pt br[3] = {{x - 2.0, 20}, {x + 12.0, 20}, {x + 5.0, 40}};
-        canvas_polygon(c, br, 3, OUTLINE);
+        canvas_polygon(c, br, 3, kOutline);
         Pt in[3] = {{x + 1.0, 21}, {x + 9.0, 21}, {x + 5.0, 35}};
         canvas_polygon(c, in, 3, RAMP_METAL.at(6));
     }
-    canvas_rect(c, 2, PLATFORM_TOP_ROW, 96, 14, OUTLINE);
+    canvas_rect(c, 2, PLATFORM_TOP_ROW, 96, 14, kOutline);
     for (int i = 0; i < 6; ++i) {
         int x = 3 + i * 16;
         canvas_rect(c, x, PLATFORM_TOP_ROW + 1, 14, 12, RAMP_WOOD.at(i % 2 ? 8 : 9));
@@ -339,7 +339,7 @@ Canvas trapdoor_picture() {
         canvas_rect(c, x, PLATFORM_TOP_ROW + 11, 14, 2, RAMP_WOOD.at(5));
         canvas_put(c, x + 4, PLATFORM_TOP_ROW + 6, RAMP_WOOD.at(3));
     }
-    canvas_rect(c, 49, PLATFORM_TOP_ROW, 2, 14, OUTLINE);
+    canvas_rect(c, 49, PLATFORM_TOP_ROW, 2, 14, kOutline);
     // iron bands, hinges and the yellow-black warning edge
     for (int x : {10, 82}) {
         canvas_rect(c, x, PLATFORM_TOP_ROW + 1, 8, 12, RAMP_METAL.at(5));
@@ -348,9 +348,9 @@ Canvas trapdoor_picture() {
     }
     for (int x = 2; x < 98; x += 8) {
         canvas_rect(c, x, PLATFORM_TOP_ROW + 14, 4, 4, RAMP_GOLD.at(12));
-        canvas_rect(c, x + 4, PLATFORM_TOP_ROW + 14, 4, 4, OUTLINE);
+        canvas_rect(c, x + 4, PLATFORM_TOP_ROW + 14, 4, 4, kOutline);
     }
-    canvas_rect(c, 2, PLATFORM_TOP_ROW + 18, 96, 1, OUTLINE);
+    canvas_rect(c, 2, PLATFORM_TOP_ROW + 18, 96, 1, kOutline);
     return c;
 }
 
@@ -394,8 +394,8 @@ Canvas wall_picture() {
 Canvas door_picture() {
     Canvas c = make_canvas(80, 100);
     // stone arch around a rounded wooden door, a lit lamp above, a step below
-    canvas_ellipse(c, 40, 36, 40, 36, OUTLINE);
-    canvas_rect(c, 0, 36, 80, 64, OUTLINE);
+    canvas_ellipse(c, 40, 36, 40, 36, kOutline);
+    canvas_rect(c, 0, 36, 80, 64, kOutline);
     canvas_ellipse(c, 40, 36, 38, 34, RAMP_STONE.at(8));
     canvas_rect(c, 2, 36, 76, 62, RAMP_STONE.at(8));
     for (int y = 6; y < 96; y += 12)
@@ -404,8 +404,8 @@ Canvas door_picture() {
             canvas_rect(c, x, y + (side ? 6 : 0), 9, 10, RAMP_STONE.at(10));
             canvas_rect(c, x, y + (side ? 6 : 0) + 9, 9, 2, RAMP_STONE.at(4));
         }
-    canvas_ellipse(c, 40, 40, 27, 27, OUTLINE);
-    canvas_rect(c, 13, 40, 54, 55, OUTLINE);
+    canvas_ellipse(c, 40, 40, 27, 27, kOutline);
+    canvas_rect(c, 13, 40, 54, 55, kOutline);
     canvas_ellipse(c, 40, 40, 25, 25, RAMP_WOOD.at(6));
     canvas_rect(c, 15, 40, 50, 55, RAMP_WOOD.at(6));
     for (int x = 21; x < 65; x += 9) canvas_rect(c, x, 16, 2, 79, RAMP_WOOD.at(3));
@@ -419,7 +419,7 @@ Canvas door_picture() {
     // the lamp over the door: the level's way out glows
     canvas_ellipse(c, 40, 9, 7, 7, RAMP_FIRE.at(9));
     canvas_ellipse(c, 40, 9, 4, 4, RAMP_FIRE.at(14));
-    canvas_rect(c, 0, 95, 80, 5, OUTLINE);
+    canvas_rect(c, 0, 95, 80, 5, kOutline);
     canvas_rect(c, 1, 96, 78, 3, RAMP_STONE.at(5));
     return c;
 }

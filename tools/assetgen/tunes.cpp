@@ -20,8 +20,9 @@ struct Chord {
     Quality quality;
 };
 
-const int MAJOR[7] = {0, 2, 4, 5, 7, 9, 11};
-const int MINOR[7] = {0, 2, 3, 5, 7, 8, 10};
+constexpr int kMajor[7] = {0, 2, 4, 5, 7, 9, 11};
+constexpr int kMinor[7] = {0, 2, 3, 5, 7, 8, 10};
+constexpr const char* kTuneFiles[TUNE_COUNT] = {"title.mid", "story.mid", "game.mid", "end.mid"};
 
 // chord tones as semitones above the chord root
 std::vector<int> chord_tones(const Chord& c) {
@@ -281,7 +282,7 @@ bool parse_token(const char* tok, std::size_t len, int tonic, bool minor, int di
     *ticks = division * 4 >> (l - lengths);
     if (i < len && tok[i] == '.') *ticks += *ticks / 2, ++i;
     if (i != len) return false;
-    *key = rest ? -1 : tonic + (minor ? MINOR : MAJOR)[degree] + shift + 12 * octave;
+    *key = rest ? -1 : tonic + (minor ? kMinor : kMajor)[degree] + shift + 12 * octave;
     return true;
 }
 
@@ -313,8 +314,7 @@ std::uint32_t add_melody(MidiTrack& track, const char* text, int tonic, bool min
 }
 
 std::string tune_file_name(int t) {
-    static const char* names[TUNE_COUNT] = {"title.mid", "story.mid", "game.mid", "end.mid"};
-    return t >= 0 && t < TUNE_COUNT ? names[t] : "";
+    return t >= 0 && t < TUNE_COUNT ? kTuneFiles[t] : "";
 }
 
 MidiSong compose_tune(int t) {

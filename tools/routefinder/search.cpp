@@ -121,7 +121,7 @@ Key node_key() {
 }
 
 class Search {
-   public:
+public:
     explicit Search(const SearchLimits& limits) : limits_(limits) {}
 
     int run_search(std::vector<ScriptLine>* passes, std::string* summary) {
@@ -134,12 +134,12 @@ class Search {
         while (expanded < limits_.max_expansions && !open_.empty()) {
             std::unique_ptr<Node> node = take_best();
             // A place tried at several phases of the moving parts is tried no more.
-            auto place = std::make_pair(static_cast<int>(node->snap.player_bob.x) / kPlaceCell,
-                                        static_cast<int>(node->snap.player_bob.y) / kPlaceCell);
+            auto place = std::make_pair(static_cast<int>(node->snap.world.player.x) / kPlaceCell,
+                                        static_cast<int>(node->snap.world.player.y) / kPlaceCell);
             if (++expansions_at_[place] > kExpansionsPerPlace) continue;
             if (limits_.verbose)
                 std::fprintf(stderr, "  expand %d: (%.0f, %.0f) %d moves, %.0f from the door\n",
-                             expanded, node->snap.player_bob.x, node->snap.player_bob.y,
+                             expanded, node->snap.world.player.x, node->snap.world.player.y,
                              node->moves, node->distance);
             ++expanded;
             if (expand(*node)) {
@@ -152,7 +152,7 @@ class Search {
         return 0;
     }
 
-   private:
+private:
     std::unique_ptr<Node> take_best() {
         auto best = std::min_element(open_.begin(), open_.end(), [](auto& a, auto& b) {
             return a->distance + kMoveCost * a->moves < b->distance + kMoveCost * b->moves;
@@ -174,7 +174,7 @@ class Search {
                 if (finish_move(node, &move, how)) return true;
             }
         }
-        if (node.snap.state >= STATE_LEVEL2) {
+        if (node.snap.world.game_state >= STATE_LEVEL2) {
             for (int n : kWaitPasses) {
                 std::vector<ScriptLine> move;
                 sim_restore(node.snap);
@@ -242,9 +242,9 @@ class Search {
     bool finish_move(const Node& node, std::vector<ScriptLine>* move, const std::string& how,
                      double* closest = nullptr) {
         Outcome outcome = Outcome::Rest;
-        if (game_state != node.snap.state)
+        if (game_state != node.snap.world.game_state)
             outcome = Outcome::Door;
-        else if (deaths != node.snap.death_count)
+        else if (deaths != node.snap.world.deaths)
             outcome = Outcome::Death;
         else
             outcome = wait_for_rest(limits_.max_flight, move, closest);

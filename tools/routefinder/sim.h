@@ -8,36 +8,22 @@
 #include <cstdint>
 
 #include "game/world.h"
-#include "platform/dinput.h"
 #include "platform/input_script.h"
 
-// Everything that one frame hands to the next; records are plain copies that
-// share the sprites' surfaces, so saving and restoring release nothing.
+// Everything that one frame hands to the next: the world's state, and beside it
+// what lives outside the world (the mouse device's unread motion, the tick
+// count and the frame clock). Records are plain copies that share the sprites'
+// surfaces, so saving and restoring release nothing.
 struct WorldSnapshot {
-    GameState state;
-    int page;
-    std::uint8_t latch;
-    int pointer_x, pointer_y;
-    DIMOUSESTATE mouse;
+    WorldState world;
     std::int32_t pending_dx, pending_dy;  // fed motion the mouse device has not yet reported
-    int death_count;
-    float charge_power;
-    std::uint8_t in_air, is_charging, walk_left, walk_right, stop_request;
-    int plat_x[NUM_PLATFORMS_LEVEL1], plat_y[NUM_PLATFORMS_LEVEL1];
-    int trapdoors_in_play;
-    TrapdoorState trapdoor[MAX_TRAPDOORS];
-    std::uint8_t moving_dir;
-    Bob player_bob, cursor_bob, platform_bob, scratch_bob, wall_bob, door_bob;
-    Bob trapdoor_bobs[MAX_TRAPDOORS];
-    Bob spike_bobs[4];  // left, down, right, up
-    std::uint8_t is_riding;
-    int is_walking;
-    std::uint32_t tick, clock_start;
+    std::uint32_t tick, clock_start;      // the tick count and the frame clock's start
 };
 
-// brings the game up as the program does with --headless, reading the assets
-// from dir (the working directory from now on); 1, or 0 with a message on
-// stderr when the folder or the window or start-up fails
+// brings the game up as the program does with --headless (virtual clock from
+// 0), reading the assets from dir (the working directory from now on); 1, or 0
+// with a message on stderr when the game is open already or the folder, the
+// window or start-up fails
 int sim_start(const char* assets_dir);
 // shuts the game down and forgets the backend; safe to call twice
 void sim_stop();

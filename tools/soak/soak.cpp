@@ -5,10 +5,9 @@
 // the resident memory and fails when it grew beyond a limit after warm-up.
 //
 // The first level is entered through the title screen with Enter presses, as a
-// player would. The later visits use a test-only way in: at each segment's
-// first frame the soak does what reaching a door does (the next state, the
-// entry point, the level's set-up), so that every level gets its share of the
-// frames whatever the random input achieves.
+// player would. The later visits enter the next level at each segment's first
+// frame the way the game enters it (as a door or the title does), so that every
+// level gets its share of the frames whatever the random input achieves.
 #include <unistd.h>
 
 #include <cmath>
@@ -51,6 +50,9 @@ struct SoakState {
 
 SoakState soak;
 
+// The keys that random play holds, each now and then.
+constexpr int kRandomKeys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_RETURN};
+
 long resident_kb() {
     std::FILE* f = std::fopen("/proc/self/statm", "r");
     if (!f) return 0;
@@ -68,22 +70,9 @@ bool chance(int one_in) {
     return uniform(1, one_in) == 1;
 }
 
-// What reaching a door does, for any level 1..3.
-void enter_level(int level) {
-    game_state = level;
-    player.vx = player.vy = 0.0f;
-    if (level == 1) {
-        platform_dir = 0;
-        setup_level1();
-    } else if (level == 2) {
-        player.x = 100.0f;
-        player.y = 900.0f;
-        setup_level2();
-    } else {
-        player.x = 50.0f;
-        player.y = 40.0f;
-        setup_level3();
-    }
+// The next segment's level, 1..3, entered as the game enters it.
+void enter_segment_level(int level) {
+    enter_level(level);
     soak.level = level;
 }
 
@@ -96,10 +85,9 @@ void feed_title_input(std::uint64_t frame) {
 // Random play: walk and jump keys that change now and then, motion, the
 // button held for a while to charge a launch, and now and then a teleport.
 void feed_random_input() {
-    static const int kKeys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_RETURN};
     if (chance(8)) {
         soak.held.clear();
-        for (int vk : kKeys)
+        for (int vk : kRandomKeys)
             if (chance(4)) soak.held.push_back(vk);
     }
     if (chance(20)) soak.button = !soak.button;
@@ -171,7 +159,7 @@ void after_frame() {
             ++soak.faults;
             std::fprintf(stderr, "soak: the title's Enter presses did not reach level 1\n");
         }
-        enter_level(soak.level % 3 + 1);
+        enter_segment_level(soak.level % 3 + 1);
     }
     if (soak.level == 0 || game_state == STATE_ENDING)
         feed_title_input(next);
