@@ -13,7 +13,7 @@
 
 #include "gfx/display.h"
 #include "raster/lines.h"
-#include "raster/transitions.h"
+#include "raster/spans.h"
 
 float cos_table[361];
 float sin_table[361];
@@ -156,14 +156,10 @@ void advance_one(Walker* w) {
 // Fills lo..hi of one row inside the clip rows, clipped to the clip columns.
 template <typename Pixel>
 void fill_row(i64 row, i64 lo, i64 hi, Pixel* pixels, int pitch, Pixel color) {
-    lo = std::max<i64>(lo, clip_left);
-    hi = std::min<i64>(hi, clip_right);
-    if (lo > hi) return;
-    Pixel* p = pixels + row * pitch + lo;
     if constexpr (sizeof(Pixel) == 1) {
-        std::memset(p, color, static_cast<std::size_t>(hi - lo + 1));
+        row_span8(pixels + row * pitch, lo, hi, color);
     } else {
-        fill16(p, color, static_cast<int>(hi - lo + 1));
+        row_span16(pixels + row * pitch, lo, hi, color);
     }
 }
 

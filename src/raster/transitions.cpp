@@ -1,31 +1,22 @@
-// Screen transitions and their clipped line blocks. Palette effects change the
-// display palette through get_palette and set_palette; wipes draw colour 0 into
-// the memory they are given with the 8- or 16-bit lines and pixels chosen by
-// display_bpp. Each step starts the frame clock and waits 12 ms. DISSOLVE takes
-// its pixels from a xorshift generator seeded with DISSOLVE_SEED, without waits.
+// Screen transitions. Palette effects change the display palette through
+// get_palette and set_palette; wipes draw colour 0 into the memory they are
+// given with the 8- or 16-bit lines and pixels chosen by display_bpp. Each step starts the frame
+// clock and waits 12 ms. DISSOLVE takes its pixels from a xorshift generator seeded with
+// DISSOLVE_SEED, without waits.
 #include "raster/transitions.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "raster/lines.h"
+#include "raster/spans.h"
 #include "support/clock.h"
 
 namespace {
 
 using i64 = std::int64_t;
-
-// Orders a..b and cuts it to lo..hi; false when nothing is left.
-bool clip_range(int& a, int& b, int lo, int hi) {
-    if (a > b) std::swap(a, b);
-    if (a > hi || b < lo) return false;
-    a = std::max(a, lo);
-    b = std::min(b, hi);
-    return true;
-}
 
 // ---- palette effects -----------------------------------------------------------
 
@@ -231,40 +222,4 @@ void screen_transition(int effect, void* pixels, int pitch) {
                                      tint_blue,     tint_red,      tint_green};
     if (effect < 0 || effect >= static_cast<int>(std::size(EFFECTS))) return;
     EFFECTS[effect](pixels, pitch);
-}
-
-void fill16(std::uint16_t* first, std::uint16_t value, int count) {
-    if (!first || count < 1) return;
-    std::fill_n(first, count, value);
-}
-
-int hline8(int x1, int x2, int y, std::uint8_t color, std::uint8_t* pixels, int pitch) {
-    if (!pixels || pitch < 1) return 0;
-    if (y < clip_top || y > clip_bottom || !clip_range(x1, x2, clip_left, clip_right)) return 1;
-    std::memset(pixels + static_cast<i64>(y) * pitch + x1, color, x2 - x1 + 1);
-    return 1;
-}
-
-int hline16(int x1, int x2, int y, std::uint16_t color, std::uint16_t* pixels, int pitch) {
-    if (!pixels || pitch < 2) return 0;
-    if (y < clip_top || y > clip_bottom || !clip_range(x1, x2, clip_left, clip_right)) return 1;
-    fill16(pixels + static_cast<i64>(y) * (pitch / 2) + x1, color, x2 - x1 + 1);
-    return 1;
-}
-
-int vline8(int y1, int y2, int x, std::uint8_t color, std::uint8_t* pixels, int pitch) {
-    if (!pixels || pitch < 1) return 0;
-    if (x < clip_left || x > clip_right || !clip_range(y1, y2, clip_top, clip_bottom)) return 1;
-    std::uint8_t* p = pixels + static_cast<i64>(y1) * pitch + x;
-    for (int y = y1; y <= y2; ++y, p += pitch) *p = color;
-    return 1;
-}
-
-int vline16(int y1, int y2, int x, std::uint16_t color, std::uint16_t* pixels, int pitch) {
-    if (!pixels || pitch < 2) return 0;
-    if (x < clip_left || x > clip_right || !clip_range(y1, y2, clip_top, clip_bottom)) return 1;
-    int step = pitch / 2;
-    std::uint16_t* p = pixels + static_cast<i64>(y1) * step + x;
-    for (int y = y1; y <= y2; ++y, p += step) *p = color;
-    return 1;
 }

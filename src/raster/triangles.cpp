@@ -7,11 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <utility>
 
 #include "gfx/display.h"
-#include "raster/transitions.h"
+#include "raster/spans.h"
 
 namespace {
 
@@ -34,14 +33,6 @@ i64 column_of(double v) {
     return static_cast<double>(t) > v ? t - 1 : t;
 }
 
-void fill_span(std::uint8_t* row, int left, int count, std::uint8_t color) {
-    std::memset(row + left, color, static_cast<std::size_t>(count));
-}
-
-void fill_span(std::uint16_t* row, int left, int count, std::uint16_t color) {
-    fill16(row + left, color, count);
-}
-
 // Where to draw: memory, its pitch in pixels and the colour.
 template <typename Pixel>
 struct Target {
@@ -50,14 +41,16 @@ struct Target {
     Pixel color;
 };
 
-// Clips left..right of row y to the clip rectangle and fills what is left.
+// Fills left..right of row y (a row inside the clip rectangle), cut to the clip
+// columns.
 template <typename Pixel>
 void clipped_span(const Target<Pixel>& t, i64 y, i64 left, i64 right) {
-    left = std::max<i64>(left, clip_left);
-    right = std::min<i64>(right, clip_right);
-    if (left > right) return;
     Pixel* row = t.pixels + y * t.pitch;
-    fill_span(row, static_cast<int>(left), static_cast<int>(right - left + 1), t.color);
+    if constexpr (sizeof(Pixel) == 1) {
+        row_span8(row, left, right, t.color);
+    } else {
+        row_span16(row, left, right, t.color);
+    }
 }
 
 // The rows of a half, y_top..y_bottom, cut to the clip rectangle; the number of

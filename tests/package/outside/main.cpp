@@ -6,7 +6,7 @@
 #include "gfx/display.h"
 #include "raster/lines.h"
 #include "raster/polygons.h"
-#include "raster/transitions.h"
+#include "raster/spans.h"
 
 int main() {
     display_width = 64;
