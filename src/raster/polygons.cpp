@@ -1,8 +1,9 @@
 // Polygons: validation, outlines through the clipped lines, the convex fill by two
 // integer edge walkers, bounds, moves, table and matrix rotations, scaling; the
 // sine and cosine tables; 3x3 and 3x2 float matrix products; distance estimates.
-// Owns cos_table and sin_table. The fill clips each row once and skips the rows
-// above the clip rectangle in one step, so no vertex position makes it slow.
+// Owns cos_table and sin_table. The fill clips each row once, skips the rows
+// above the clip rectangle in closed form (one step per edge) and stops at its
+// bottom, so no vertex position makes it slow.
 #include "raster/polygons.h"
 
 #include <algorithm>

@@ -1,7 +1,8 @@
-// Screen transitions. Palette effects change the display palette through
-// get_palette and set_palette; wipes draw colour 0 into the memory they are
-// given with the 8- or 16-bit lines and pixels chosen by display_bpp. Each step starts the frame
-// clock and waits 12 ms. DISSOLVE takes its pixels from a xorshift generator seeded with
+// Screen transitions. Palette effects read the working palette with get_palette
+// and give it back, changed, with set_palette, which sets the display palette
+// too; wipes draw colour 0 into the memory they are given with the 8- or 16-bit
+// lines and pixels chosen by display_bpp. Each step starts the frame clock and
+// waits 12 ms. DISSOLVE takes its pixels from a xorshift generator seeded with
 // DISSOLVE_SEED, without waits.
 #include "raster/transitions.h"
 

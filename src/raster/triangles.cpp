@@ -2,7 +2,8 @@
 // the rows, in double or in 16.16 fixed point, clips its rows once and each
 // span once, and fills the span with one block fill. Coordinates may be anything
 // an int holds: differences and fixed-point positions are kept in 64 bits and
-// every float is limited before it becomes an integer.
+// every float becomes an integer only once it is limited or known to lie within
+// the 64-bit range (the split offset is at most a corner difference times 2^16).
 #include "raster/triangles.h"
 
 #include <algorithm>
