@@ -10,8 +10,8 @@
 #include "platform/ddraw.h"
 #include "raster/bitmap.h"
 
-constexpr int BOB_MAX_FRAMES = 64;
-constexpr int BOB_MAX_ANIMATIONS = 16;
+constexpr int BOB_MAX_FRAMES = 64;      // frame surfaces an object can have
+constexpr int BOB_MAX_ANIMATIONS = 16;  // animation sequences an object can have
 
 constexpr std::uint32_t BOB_ONE_FRAME = 1;    // bob_animate keeps frame 0
 constexpr std::uint32_t BOB_FRAME_CYCLE = 2;  // bob_animate cycles through all frames

@@ -35,6 +35,8 @@ std::int32_t clip_bottom = 1023;
 namespace {
 
 constexpr int kMaxClipperRects = 4096;
+// Entries at each end of a windowed palette that the desktop keeps for itself.
+constexpr int kDesktopColors = 10;
 
 // Creates the display object and takes the window: windowed at the normal
 // cooperative level, full screen with exclusive access and the display mode.
@@ -93,8 +95,8 @@ bool make_palette(int windowed) {
     load_palette_file("PALDATA2.PAL", palette_entries);
     std::uint32_t caps = DDPCAPS_8BIT;
     if (windowed) {
-        for (int i = 0; i < 10; ++i) palette_entries[i].peFlags = PC_EXPLICIT;
-        for (int i = 246; i < 256; ++i) palette_entries[i].peFlags = PC_EXPLICIT;
+        for (int i = 0; i < kDesktopColors; ++i) palette_entries[i].peFlags = PC_EXPLICIT;
+        for (int i = 256 - kDesktopColors; i < 256; ++i) palette_entries[i].peFlags = PC_EXPLICIT;
     } else {
         caps |= DDPCAPS_ALLOW256;
     }

@@ -21,11 +21,11 @@ struct ColorBlinker {
     std::int32_t phase;        // 1 on, -1 off, 0 slot free
 };
 
-constexpr int BLINK_ADD = 0;     // takes the first free slot
-constexpr int BLINK_DELETE = 1;  // frees a slot, the colour stays as it is
-constexpr int BLINK_UPDATE = 2;  // changes a slot's colours and times
-constexpr int BLINK_RUN = 3;     // one step of every slot
-constexpr int MAX_BLINKERS = 256;
+constexpr int BLINK_ADD = 0;       // takes the first free slot
+constexpr int BLINK_DELETE = 1;    // frees a slot, the colour stays as it is
+constexpr int BLINK_UPDATE = 2;    // changes a slot's colours and times
+constexpr int BLINK_RUN = 3;       // one step of every slot
+constexpr int MAX_BLINKERS = 256;  // slots of the blinker table
 
 extern PALETTEENTRY palette_entries[256];    // working copy: the colours set here, blinkers apart
 extern ColorBlinker blinkers[MAX_BLINKERS];  // blinker slots, zeroed by the first blink_colors

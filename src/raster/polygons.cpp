@@ -23,6 +23,8 @@ namespace {
 
 using i64 = std::int64_t;
 
+constexpr double kPi = 3.1415927410125732;  // pi rounded to float, as a double
+
 bool tables_built = false;
 
 bool usable(const Polygon* poly) {
@@ -309,7 +311,7 @@ void rotate_vertices(Polygon* poly, float c, float s, bool matrix) {
 
 void build_sin_cos_tables() {
     for (int a = 0; a <= 360; ++a) {
-        float theta = static_cast<float>(a * 3.1415927410125732 / 180.0);
+        float theta = static_cast<float>(a * kPi / 180.0);
         cos_table[a] = static_cast<float>(std::cos(static_cast<double>(theta)));
         sin_table[a] = static_cast<float>(std::sin(static_cast<double>(theta)));
     }

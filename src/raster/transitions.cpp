@@ -31,11 +31,11 @@ struct PaletteEffect {
     int red, green, blue;
 };
 
-const PaletteEffect FADE_BLACK{80, 1, true, 0, 0, 0};
-const PaletteEffect FADE_WHITE{64, 0, false, 4, 4, 4};
-const PaletteEffect TINT_TO_BLUE{64, 0, false, -4, -4, 6};
-const PaletteEffect TINT_TO_RED{64, 0, false, 6, -4, -4};
-const PaletteEffect TINT_TO_GREEN{64, 0, false, -4, 6, -4};
+constexpr PaletteEffect kFadeBlack{80, 1, true, 0, 0, 0};
+constexpr PaletteEffect kFadeWhite{64, 0, false, 4, 4, 4};
+constexpr PaletteEffect kTintBlue{64, 0, false, -4, -4, 6};
+constexpr PaletteEffect kTintRed{64, 0, false, 6, -4, -4};
+constexpr PaletteEffect kTintGreen{64, 0, false, -4, 6, -4};
 
 std::uint8_t change_component(std::uint8_t value, int amount, bool to_black) {
     if (to_black) return value > 4 ? static_cast<std::uint8_t>(value - 3) : 0;
@@ -60,19 +60,19 @@ void run_palette_effect(const PaletteEffect& e) {
 }
 
 void fade_to_black(void*, int) {
-    run_palette_effect(FADE_BLACK);
+    run_palette_effect(kFadeBlack);
 }
 void fade_to_white(void*, int) {
-    run_palette_effect(FADE_WHITE);
+    run_palette_effect(kFadeWhite);
 }
 void tint_blue(void*, int) {
-    run_palette_effect(TINT_TO_BLUE);
+    run_palette_effect(kTintBlue);
 }
 void tint_red(void*, int) {
-    run_palette_effect(TINT_TO_RED);
+    run_palette_effect(kTintRed);
 }
 void tint_green(void*, int) {
-    run_palette_effect(TINT_TO_GREEN);
+    run_palette_effect(kTintGreen);
 }
 
 // ---- wipes --------------------------------------------------------------------
@@ -87,7 +87,7 @@ struct WipeDepth {
     void (*pixel)(int x, int y, void* pixels, int pitch);
 };
 
-const WipeDepth WIPE_DEPTHS[] = {
+constexpr WipeDepth kWipeDepths[] = {
     {8, 1,
      [](int y, void* p, int pitch) {
          hline8(0, display_width - 1, y, 0, static_cast<std::uint8_t*>(p), pitch);
@@ -128,7 +128,7 @@ struct Wipe {
 };
 
 Wipe wipe_for(void* pixels, int pitch) {
-    for (const WipeDepth& d : WIPE_DEPTHS) {
+    for (const WipeDepth& d : kWipeDepths) {
         if (d.bpp != display_bpp) continue;
         bool usable =
             pixels && display_width > 0 && pitch >= static_cast<i64>(display_width) * d.bytes;
@@ -214,13 +214,14 @@ void dissolve(void* pixels, int pitch) {
     }
 }
 
+// The effects in the order of their numbers.
+using Effect = void (*)(void*, int);
+constexpr Effect kEffects[] = {fade_to_black, fade_to_white, close_columns, close_rows, dissolve,
+                               close_box,     tint_blue,     tint_red,      tint_green};
+
 }  // namespace
 
 void screen_transition(int effect, void* pixels, int pitch) {
-    using Effect = void (*)(void*, int);
-    static const Effect EFFECTS[] = {fade_to_black, fade_to_white, close_columns,
-                                     close_rows,    dissolve,      close_box,
-                                     tint_blue,     tint_red,      tint_green};
-    if (effect < 0 || effect >= static_cast<int>(std::size(EFFECTS))) return;
-    EFFECTS[effect](pixels, pitch);
+    if (effect < 0 || effect >= static_cast<int>(std::size(kEffects))) return;
+    kEffects[effect](pixels, pitch);
 }

@@ -17,17 +17,17 @@ namespace {
 
 using i64 = std::int64_t;
 
-constexpr i64 FIXED_ONE = 65536;
-constexpr i64 FIXED_HALF = 32768;
-constexpr double WIDE_LIMIT = 1099511627776.0;  // 2^40: far beyond any clip edge
+constexpr i64 kFixedOne = 65536;
+constexpr i64 kFixedHalf = 32768;
+constexpr double kWideLimit = 1099511627776.0;  // 2^40: far beyond any clip edge
 
 // The column of an edge position: its floor, which is the truncation for every
 // column on the screen, while an end left of column 0 stays left of it instead
 // of being pulled in. v is first limited to +-2^40 (NaN to the low end), so no
 // float outside the integer range is ever converted.
 i64 column_of(double v) {
-    if (!(v > -WIDE_LIMIT)) return static_cast<i64>(-WIDE_LIMIT);
-    if (v > WIDE_LIMIT) return static_cast<i64>(WIDE_LIMIT);
+    if (!(v > -kWideLimit)) return static_cast<i64>(-kWideLimit);
+    if (v > kWideLimit) return static_cast<i64>(kWideLimit);
     // floor without a library call: truncate, then one down for a negative
     // value with a fraction
     i64 t = static_cast<i64>(v);
@@ -99,7 +99,7 @@ void fixed_half(const Target<Pixel>& t, i64 y_top, i64 y_bottom, i64 xs, i64 xs_
         xe += static_cast<i64>(static_cast<__int128>(xe_end - xe) * skipped / height);
     }
     for (i64 y = y_top; y <= y_bottom; ++y) {
-        clipped_span(t, y, (xs + FIXED_HALF) >> 16, (xe + FIXED_HALF) >> 16);
+        clipped_span(t, y, (xs + kFixedHalf) >> 16, (xe + kFixedHalf) >> 16);
         xs += left_step;
         xe += right_step;
     }
@@ -157,9 +157,9 @@ void general(const Target<Pixel>& t, int x1, int y1, int x2, int y2, int x3, int
     double rise = static_cast<double>(static_cast<i64>(y2) - y1);
     double offset = y1 == y3 ? 0.0 : rise * run / static_cast<double>(static_cast<i64>(y3) - y1);
     if (fixed) {
-        i64 split = x1 * FIXED_ONE + static_cast<i64>(std::floor(offset * FIXED_ONE + 0.5));
-        if (y1 != y2) bottom_fixed(t, x1 * FIXED_ONE, y1, split, y2, x2 * FIXED_ONE, y2);
-        if (y2 != y3) top_fixed(t, x2 * FIXED_ONE, y2, split, y2, x3 * FIXED_ONE, y3);
+        i64 split = x1 * kFixedOne + static_cast<i64>(std::floor(offset * kFixedOne + 0.5));
+        if (y1 != y2) bottom_fixed(t, x1 * kFixedOne, y1, split, y2, x2 * kFixedOne, y2);
+        if (y2 != y3) top_fixed(t, x2 * kFixedOne, y2, split, y2, x3 * kFixedOne, y3);
     } else {
         double split = x1 + offset;
         if (y1 != y2) bottom_float(t, x1, y1, split, x2, y2);
@@ -220,7 +220,7 @@ int draw_top_triangle_fixed8(int x1, int y1, int x2, int y2, int x3, int y3, std
                              std::uint8_t* pixels, int pitch) {
     Target<std::uint8_t> t;
     if (!make_target(&t, pixels, pitch, color)) return 0;
-    top_fixed(t, x1 * FIXED_ONE, y1, x2 * FIXED_ONE, y2, x3 * FIXED_ONE, y3);
+    top_fixed(t, x1 * kFixedOne, y1, x2 * kFixedOne, y2, x3 * kFixedOne, y3);
     return 1;
 }
 
@@ -244,6 +244,6 @@ int draw_bottom_triangle_fixed8(int x1, int y1, int x2, int y2, int x3, int y3, 
                                 std::uint8_t* pixels, int pitch) {
     Target<std::uint8_t> t;
     if (!make_target(&t, pixels, pitch, color)) return 0;
-    bottom_fixed(t, x1 * FIXED_ONE, y1, x2 * FIXED_ONE, y2, x3 * FIXED_ONE, y3);
+    bottom_fixed(t, x1 * kFixedOne, y1, x2 * kFixedOne, y2, x3 * kFixedOne, y3);
     return 1;
 }
