@@ -31,7 +31,7 @@
 #include "raster/bitmap.h"
 #include "raster/lines.h"
 #include "raster/polygons.h"
-#include "raster/transitions.h"
+#include "raster/spans.h"
 #include "shell/session.h"
 #include "shell/winmain.h"
 

@@ -26,6 +26,7 @@
 #include "platform/win32.h"
 #include "raster/lines.h"
 #include "raster/polygons.h"
+#include "raster/spans.h"
 #include "raster/transitions.h"
 #include "support/clock.h"
 

@@ -16,6 +16,9 @@
 namespace {
 
 constexpr int kMaxSequenceLength = 1024;
+// Drawing positions are held within +-kFarPosition (exact in float) before
+// they become ints.
+constexpr int kFarPosition = 1000000000;
 
 std::vector<std::unique_ptr<std::int32_t[]>>& sequence_lists() {
     static std::vector<std::unique_ptr<std::int32_t[]>> lists;
@@ -30,8 +33,8 @@ void free_sequence(std::int32_t* list) {
 
 // A position truncated toward zero, held far inside int range first.
 int truncate(float v) {
-    if (!(v > -1e9f)) return v != v ? 0 : -1000000000;
-    if (v > 1e9f) return 1000000000;
+    if (!(v > -static_cast<float>(kFarPosition))) return v != v ? 0 : -kFarPosition;
+    if (v > static_cast<float>(kFarPosition)) return kFarPosition;
     return static_cast<int>(v);
 }
 

@@ -1,6 +1,7 @@
 // Sprite objects: a Bob is a movable picture with up to 64 frame surfaces (each
-// the object's size, keyed) and 16 animation sequences. Records are plain
-// values: a copy shares the frame surfaces and sequence lists of its source.
+// the object's height and its width plus extra_width, keyed) and 16 animation
+// sequences. Records are plain values: a copy shares the frame surfaces and
+// sequence lists of its source.
 // Needs the display (surfaces, clip rectangle) and loaded bitmap files.
 #pragma once
 
@@ -9,8 +10,8 @@
 #include "platform/ddraw.h"
 #include "raster/bitmap.h"
 
-constexpr int BOB_MAX_FRAMES = 64;
-constexpr int BOB_MAX_ANIMATIONS = 16;
+constexpr int BOB_MAX_FRAMES = 64;      // frame surfaces an object can have
+constexpr int BOB_MAX_ANIMATIONS = 16;  // animation sequences an object can have
 
 constexpr std::uint32_t BOB_ONE_FRAME = 1;    // bob_animate keeps frame 0
 constexpr std::uint32_t BOB_FRAME_CYCLE = 2;  // bob_animate cycles through all frames
@@ -52,7 +53,8 @@ int bob_create(Bob* bob, int x, int y, int width, int height, int num_frames, st
 // 0 when either is null or both are one record
 int bob_clone(const Bob* source, Bob* dest);
 // attr 0: releases the surfaces and lists and clears their entries; any attr
-// bit: only clears the entries (a copy or a game object releases nothing); 1
+// bit: only clears the entries (a copy or a game object releases nothing); 1, 0
+// for a null record
 int bob_destroy(Bob* bob);
 // copies the object's size out of an 8-bit bitmap into frame (0..num_frames-1):
 // cell (cx, cy) with mode 0, pixel (cx, cy) otherwise; sets BOB_LOADED; 1, 0 for
@@ -63,28 +65,35 @@ int bob_load_frame16(Bob* bob, const BitmapFile* bitmap, int frame, int cx, int 
 // one animation step by the attribute bits; 1, 0 for a null record or a
 // sequenced object whose current sequence is missing
 int bob_animate(Bob* bob);
-// adds the velocity and wraps or bounces at the clip rectangle; 1
+// adds the velocity and wraps or bounces at the clip rectangle (a bounce turns the
+// velocity only, the position stays beyond); 1, 0 for a null record
 int bob_move(Bob* bob);
 // stores count (1..1024) frame numbers (0..63) and -1 as sequence n (0..15); a
 // list already there stays allocated; 1, 0 for bad arguments or no memory
 int bob_set_sequence(Bob* bob, int n, int count, const std::int32_t* list);
-int bob_set_position(Bob* bob, int x, int y);    // x, y as floats; 1
-int bob_set_velocity(Bob* bob, int vx, int vy);  // vx, vy as floats; 1
-int bob_set_anim_speed(Bob* bob, int speed);     // calls per step; 1
-// plays sequence n (0..15) from its start on the next step; 1, 0 for a bad n
+// Each of the next five returns 1, or 0 for a null record.
+int bob_set_position(Bob* bob, int x, int y);    // x, y as floats
+int bob_set_velocity(Bob* bob, int vx, int vy);  // vx, vy as floats
+int bob_set_anim_speed(Bob* bob, int speed);     // calls per step
+int bob_hide(Bob* bob);                          // clears BOB_VISIBLE
+int bob_show(Bob* bob);                          // sets BOB_VISIBLE
+// makes n (0..15) the current sequence at its entry 0, the frame shown and
+// anim_done left as they are: the next step shows entry 1 (entry 0 again for a
+// one-entry sequence);
+// 1, 0 for a null record or a bad n
 int bob_set_animation(Bob* bob, int n);
-int bob_hide(Bob* bob);  // clears BOB_VISIBLE; 1
-int bob_show(Bob* bob);  // sets BOB_VISIBLE; 1
 // blits the current frame keyed to (x, y) truncated, at its own size, cut by the
 // destination's clipper; 1 (nothing drawn while hidden), 0 for null arguments, a
 // current frame without a surface, or a failed blit
 int bob_draw(const Bob* bob, DirectDrawSurface* dest);
 // the same stretched or shrunk to width x height
 int bob_draw_scaled(const Bob* bob, int width, int height, DirectDrawSurface* dest);
+// bob_draw and bob_draw_scaled under the names of 16-bit frames: one blit serves
+// every depth, so they return what those return
 int bob_draw16(const Bob* bob, DirectDrawSurface* dest);
 int bob_draw_scaled16(const Bob* bob, int width, int height, DirectDrawSurface* dest);
 // the overlap test of two boxes given by top-left corner and size: each box
-// covers three quarters of its size from its corner; 1 when they overlap
+// covers three quarters of its size from its corner; 1 when they overlap, else 0
 int bob_overlap_at(float ax, float ay, int wa, int ha, float bx, float by, int wb, int hb);
 // 1 when the boxes of three quarters of each size, from their top-left corners,
 // overlap; 0 otherwise or for a null record

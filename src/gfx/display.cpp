@@ -36,8 +36,11 @@ std::int32_t clip_bottom = 1023;
 namespace {
 
 constexpr int kMaxClipperRects = 4096;
+// Entries at each end of a windowed palette that the desktop keeps for itself.
+constexpr int kDesktopColors = 10;
 
-// Step 1 and 2: the display object and its cooperative level and mode.
+// Creates the display object and takes the window: windowed at the normal
+// cooperative level, full screen with exclusive access and the display mode.
 bool open_display(int width, int height, int bpp, int windowed) {
     if (direct_draw_create_ex(nullptr, &ddraw, IID_IDirectDraw7, nullptr) < 0) return false;
     if (windowed) return ddraw->set_cooperative_level(get_active_window(), DDSCL_NORMAL) >= 0;
@@ -47,7 +50,9 @@ bool open_display(int width, int height, int bpp, int windowed) {
     return ddraw->set_display_mode(width, height, bpp, 0, 0) >= 0;
 }
 
-// Steps 4 to 6: the primary, its pixel format, and the back buffer.
+// The primary surface (full screen: with one attached back buffer to flip
+// with), its pixel format and the 16-bit packer that matches it, then the back
+// buffer (windowed: an off-screen surface of the screen's size).
 bool make_surfaces(int width, int height, int windowed) {
     ddsd = DDSURFACEDESC2{};
     ddsd.dwSize = sizeof(ddsd);
@@ -82,14 +87,17 @@ bool make_surfaces(int width, int height, int windowed) {
     return front_surface->get_attached_surface(&caps, &back_surface) >= 0;
 }
 
-// Step 7: the palette from the palette file, attached to the primary.
+// The 8-bit palette from the palette file (entries the file does not reach, or
+// all of them without a file, stay black), attached to the primary. Windowed,
+// the first and last ten entries (those a desktop keeps for itself) are flagged
+// PC_EXPLICIT; the flag is stored with them and leaves their colours as read.
 bool make_palette(int windowed) {
     for (PALETTEENTRY& e : palette_entries) e = PALETTEENTRY{};
     load_palette_file("PALDATA2.PAL", palette_entries);
     std::uint32_t caps = DDPCAPS_8BIT;
     if (windowed) {
-        for (int i = 0; i < 10; ++i) palette_entries[i].peFlags = PC_EXPLICIT;
-        for (int i = 246; i < 256; ++i) palette_entries[i].peFlags = PC_EXPLICIT;
+        for (int i = 0; i < kDesktopColors; ++i) palette_entries[i].peFlags = PC_EXPLICIT;
+        for (int i = 256 - kDesktopColors; i < 256; ++i) palette_entries[i].peFlags = PC_EXPLICIT;
     } else {
         caps |= DDPCAPS_ALLOW256;
     }
@@ -97,7 +105,10 @@ bool make_palette(int windowed) {
     return front_surface->set_palette(display_palette) >= 0;
 }
 
-// Steps 8 to 11: clear, the clip rectangle, the screen clipper, the window clipper.
+// Clears the buffers to 0 (windowed only the back one: the front is the
+// window), sets the clip rectangle to the whole screen, attaches a clipper of
+// the screen rectangle to the back buffer and, windowed, one bound to the game
+// window to the primary.
 bool clear_and_clip(int windowed) {
     if (!windowed) fill_surface(front_surface, 0, nullptr);
     fill_surface(back_surface, 0, nullptr);

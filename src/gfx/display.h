@@ -28,9 +28,9 @@ extern std::int32_t back_pitch;     // bytes per row of back_pixels; 0 while unl
 
 // ---- geometry and format ---------------------------------------------------------
 
-extern std::int32_t display_width;     // screen width in pixels, 1280
-extern std::int32_t display_height;    // screen height in pixels, 1024
-extern std::int32_t display_bpp;       // bits per pixel of the display mode
+extern std::int32_t display_width;     // screen width in pixels; 1280 until display_init
+extern std::int32_t display_height;    // screen height in pixels; 1024 until display_init
+extern std::int32_t display_bpp;       // bits per pixel of the display mode; 16 until set
 extern std::int32_t display_windowed;  // 0 full screen, non-zero windowed
 extern std::int32_t pixel_format;      // RGB bit count of the primary surface (8, 15 or 16)
 extern std::int32_t (*pack_rgb16)(std::int32_t r, std::int32_t g, std::int32_t b);  // 565 or 555
@@ -45,15 +45,18 @@ constexpr int DISPLAY_FLIP_TRIES = 100;
 
 // ---- operations ----------------------------------------------------------------------
 
-// sets the mode, makes the surfaces, the palette (from "PALDATA2.PAL" at 8 bits)
-// and the screen clipper, clears both buffers to 0; 1, or 0 at the first failing
-// step (what was made is released) or when a display exists already
+// sets the mode and the screen geometry, makes the surfaces, the palette (from
+// "PALDATA2.PAL" at 8 bits; black where the file is missing) and the clippers,
+// clears the back buffer (full screen the front one too) to 0 and sets the clip
+// rectangle to the screen; 1, or 0 when the display object, the mode, a surface or
+// the palette cannot be made (what was made is released) or a display exists
 int display_init(int width, int height, int bpp, int windowed);
 // releases the clippers, palette, surfaces and display object and clears their
 // handles and the locked pointers; 1
 int display_shutdown();
 // a new clipper holding count rectangles (right and bottom exclusive), attached
-// to surface; null for a null surface or list, a count outside 1..4096, or no display
+// to surface; null for a null surface or list, a count outside 1..4096, no
+// display, or a clip list or attachment the surface refuses
 DirectDrawClipper* attach_clipper(DirectDrawSurface* surface, int count, const RECT* rects);
 // an off-screen surface of width x height at the display's depth with a source
 // colour key; null when it cannot be made or there is no display
@@ -68,7 +71,7 @@ int wait_vblank();
 // (a palette index at 8 bits); 1, 0 for a null surface
 int fill_surface(DirectDrawSurface* surface, std::uint16_t color, const RECT* rect);
 // locks the whole surface and stores its pitch (bytes) when pitch is not null;
-// its memory, or null for a null or already locked surface
+// its memory, or null for a null surface or one that refuses the lock (a locked one)
 std::uint8_t* lock_surface(DirectDrawSurface* surface, std::int32_t* pitch);
 // 1; 0 for a null surface
 int unlock_surface(DirectDrawSurface* surface);

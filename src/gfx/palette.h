@@ -21,13 +21,13 @@ struct ColorBlinker {
     std::int32_t phase;        // 1 on, -1 off, 0 slot free
 };
 
-constexpr int BLINK_ADD = 0;     // takes the first free slot
-constexpr int BLINK_DELETE = 1;  // frees a slot, the colour stays as it is
-constexpr int BLINK_UPDATE = 2;  // changes a slot's colours and times
-constexpr int BLINK_RUN = 3;     // one step of every slot
-constexpr int MAX_BLINKERS = 256;
+constexpr int BLINK_ADD = 0;       // takes the first free slot
+constexpr int BLINK_DELETE = 1;    // frees a slot, the colour stays as it is
+constexpr int BLINK_UPDATE = 2;    // changes a slot's colours and times
+constexpr int BLINK_RUN = 3;       // one step of every slot
+constexpr int MAX_BLINKERS = 256;  // slots of the blinker table
 
-extern PALETTEENTRY palette_entries[256];    // what the display palette was last given
+extern PALETTEENTRY palette_entries[256];    // working copy: the colours set here, blinkers apart
 extern ColorBlinker blinkers[MAX_BLINKERS];  // blinker slots, zeroed by the first blink_colors
 
 // sets entry index (0..255) of the display palette and the working copy; 1, 0 for
@@ -40,21 +40,22 @@ int set_palette(const PALETTEENTRY* entries);
 // copies the 256 entries of the working copy out; 1, 0 for null
 int get_palette(PALETTEENTRY* entries);
 // reads up to 256 groups of four integers (red, green, blue, flags; low 8 bits
-// kept) separated by any white space; entries after an early end keep their
-// values; 1, 0 when the file cannot be opened or an argument is null
+// kept) separated by any white space, from the first 1 MiB of the file; reading
+// stops at the end or at anything that is not a number, and the fields after it
+// keep their values; 1, 0 when the file cannot be opened or an argument is null
 int load_palette_file(const char* name, PALETTEENTRY* entries);
 // the same from size bytes of text in memory; 1, 0 for null entries or null
 // text with a size
 int parse_palette_text(const char* text, std::size_t size, PALETTEENTRY* entries);
 // writes each of the 256 entries as "\n%d %d %d %d"; 1, 0 when the file cannot be
-// created or an argument is null
+// created or written or an argument is null
 int save_palette_file(const char* name, const PALETTEENTRY* entries);
 // moves the colours of first..last up one index, last wrapping to first, then
 // refreshes the working copy; 1, 0 for indices outside 0..255, last < first or
 // no display palette
 int rotate_colors(int first, int last);
 // BLINK_ADD: the slot taken or -1 for a full table (or a null record or bad
-// colour_index); BLINK_DELETE, BLINK_UPDATE: the slot, -1 for a free slot or one
+// color_index); BLINK_DELETE, BLINK_UPDATE: the slot, -1 for a free slot or one
 // outside 0..255 (or a null record for an update); BLINK_RUN and unknown
 // commands: 1. Colours go to the display palette only
 int blink_colors(int command, const ColorBlinker* blinker, int slot);

@@ -13,7 +13,7 @@ constexpr int OUT_RIGHT = 2;   // x > clip_right
 constexpr int OUT_BOTTOM = 4;  // y > clip_bottom
 constexpr int OUT_TOP = 8;     // y < clip_top
 
-// the outcode of (x, y): OUT_TOP or OUT_BOTTOM, plus OUT_LEFT or OUT_RIGHT
+// the outcode of (x, y): OUT_TOP or OUT_BOTTOM, plus OUT_LEFT or OUT_RIGHT; 0 inside
 int outcode(int x, int y);
 
 // writes one pixel, no clipping; 1, or 0 (nothing written) for null memory, a pitch
@@ -32,8 +32,8 @@ int draw_line8(int x1, int y1, int x2, int y2, std::uint8_t color, std::uint8_t*
 // the same in 16 bits; the pitch is in bytes
 int draw_line16(int x1, int y1, int x2, int y2, std::uint16_t color, std::uint16_t* pixels,
                 int pitch);
-// the part of the line inside the clip rectangle, if any; 1, or 0 for null memory
-// or a pitch below 1
+// the part of the line inside the clip rectangle, if any (none where a clipped end
+// lies off the screen); 1, or 0 for null memory or a pitch below 1
 int draw_clip_line8(int x1, int y1, int x2, int y2, std::uint8_t color, std::uint8_t* pixels,
                     int pitch);
 // the same in 16 bits; the pitch is in bytes

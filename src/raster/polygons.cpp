@@ -1,8 +1,9 @@
 // Polygons: validation, outlines through the clipped lines, the convex fill by two
 // integer edge walkers, bounds, moves, table and matrix rotations, scaling; the
 // sine and cosine tables; 3x3 and 3x2 float matrix products; distance estimates.
-// Owns cos_table and sin_table. The fill clips each row once and skips the rows
-// above the clip rectangle in one step, so no vertex position makes it slow.
+// Owns cos_table and sin_table. The fill clips each row once, skips the rows
+// above the clip rectangle in closed form (one step per edge) and stops at its
+// bottom, so no vertex position makes it slow.
 #include "raster/polygons.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@
 
 #include "gfx/display.h"
 #include "raster/lines.h"
-#include "raster/transitions.h"
+#include "raster/spans.h"
 
 float cos_table[361];
 float sin_table[361];
@@ -21,6 +22,8 @@ float sin_table[361];
 namespace {
 
 using i64 = std::int64_t;
+
+constexpr double kPi = 3.1415927410125732;  // pi rounded to float, as a double
 
 bool tables_built = false;
 
@@ -156,14 +159,10 @@ void advance_one(Walker* w) {
 // Fills lo..hi of one row inside the clip rows, clipped to the clip columns.
 template <typename Pixel>
 void fill_row(i64 row, i64 lo, i64 hi, Pixel* pixels, int pitch, Pixel color) {
-    lo = std::max<i64>(lo, clip_left);
-    hi = std::min<i64>(hi, clip_right);
-    if (lo > hi) return;
-    Pixel* p = pixels + row * pitch + lo;
     if constexpr (sizeof(Pixel) == 1) {
-        std::memset(p, color, static_cast<std::size_t>(hi - lo + 1));
+        row_span8(pixels + row * pitch, lo, hi, color);
     } else {
-        fill16(p, color, static_cast<int>(hi - lo + 1));
+        row_span16(pixels + row * pitch, lo, hi, color);
     }
 }
 
@@ -312,7 +311,7 @@ void rotate_vertices(Polygon* poly, float c, float s, bool matrix) {
 
 void build_sin_cos_tables() {
     for (int a = 0; a <= 360; ++a) {
-        float theta = static_cast<float>(a * 3.1415927410125732 / 180.0);
+        float theta = static_cast<float>(a * kPi / 180.0);
         cos_table[a] = static_cast<float>(std::cos(static_cast<double>(theta)));
         sin_table[a] = static_cast<float>(std::sin(static_cast<double>(theta)));
     }

@@ -1,8 +1,10 @@
 // Polygons on locked surface memory: the Polygon record with its moves, rotations
 // and scaling (table and matrix forms), outlines, convex fills and bounds; small
-// float matrix products and quick distance estimates. Includes the triangles.
-// Owns the sine and cosine tables; reads the clip rectangle of gfx/display.h.
-// Every drawing operation stays inside the clip rectangle (inclusive edges).
+// float matrix products and quick distance estimates. Includes raster/triangles.h,
+// so that one include gives every filled shape. Owns the sine and cosine tables;
+// the fills read the clip rectangle of gfx/display.h, the outlines draw through
+// the clipped lines of raster/lines.h. Every drawing operation stays inside the
+// clip rectangle (inclusive edges).
 #pragma once
 
 #include <cstdint>
@@ -17,7 +19,7 @@ struct PolygonVertex {
 
 struct Polygon {
     std::int32_t state;         // 0: the outline operations refuse the polygon
-    std::int32_t vertex_count;  // number of vertices; at least 3 to be drawn or moved
+    std::int32_t vertex_count;  // number of vertices; at least 3 to be drawn, turned or scaled
     std::int32_t x;             // screen x of the origin
     std::int32_t y;             // screen y of the origin
     std::int32_t aux1;          // free for the caller; never read or written here
@@ -35,20 +37,20 @@ constexpr double POLYGON_COORD_LIMIT = 16777216.0;
 extern float cos_table[361];  // cosine of each whole degree 0..360, single precision
 extern float sin_table[361];  // sine of each whole degree 0..360, single precision
 
-// fills both tables (the table rotations also do it on their first use)
+// fills both tables (both forms of rotation also do it on their first use)
 void build_sin_cos_tables();
 
 // ---- polygons ----------------------------------------------------------------
 // A polygon is refused (result 0, nothing changed) when it is null, has a null
-// vertex list or fewer than 3 vertices.
+// vertex list or fewer than 3 vertices; the translations need only the record.
 
 // fills a convex polygon with its colour, clipped; 1, or 0 when refused, for null
-// memory, or a vertex off beyond POLYGON_COORD_LIMIT
+// memory, a pitch below one pixel or a vertex beyond POLYGON_COORD_LIMIT
 int fill_polygon8(const Polygon* poly, std::uint8_t* pixels, int pitch);
 // the same in 16 bits; the pitch is in bytes
 int fill_polygon16(const Polygon* poly, std::uint16_t* pixels, int pitch);
 // closed outline with clipped lines; 1, or 0 when refused, for state 0, null
-// memory or a vertex beyond POLYGON_COORD_LIMIT
+// memory, a pitch below one pixel or a vertex beyond POLYGON_COORD_LIMIT
 int draw_polygon8(const Polygon* poly, std::uint8_t* pixels, int pitch);
 // the same in 16 bits; the pitch is in bytes
 int draw_polygon16(const Polygon* poly, std::uint16_t* pixels, int pitch);
@@ -63,7 +65,8 @@ int translate_polygon(Polygon* poly, int dx, int dy);
 int rotate_polygon(Polygon* poly, int angle);
 // multiplies every vertex x by sx and y by sy; 1, or 0 when refused
 int scale_polygon(Polygon* poly, float sx, float sy);
-// the same three through 3x2 matrix products
+// the same three through 3x2 matrix products; the translation is worked in float,
+// so it is exact only while the origin stays within +-2^24
 int translate_polygon_m(Polygon* poly, int dx, int dy);
 int rotate_polygon_m(Polygon* poly, int angle);
 int scale_polygon_m(Polygon* poly, float sx, float sy);
@@ -81,7 +84,11 @@ int mat3x2_init(float* m, float m00, float m01, float m10, float m11, float m20,
 
 // ---- distances ---------------------------------------------------------------
 
-// integer estimate of the length of (dx, dy), within a few percent; at most INT32_MAX
+// integer estimate of the length of (dx, dy): with m the smaller of |dx| and |dy|,
+// |dx| + |dy| - m/2 - m/4 + m/16, each part truncated; within 8% for long
+// vectors, coarser for short ones ((3, 4) gives 6); at most INT32_MAX
 int fast_distance2d(int dx, int dy);
-// estimate of the length of (dx, dy, dz) as a whole number; NaN for a NaN input
+// estimate of the length of (dx, dy, dz) as a whole number (truncated): within 9%
+// for long vectors, coarser for short ones ((1, 1, 1) gives 1); NaN for a NaN
+// input, infinity for an infinite one or one beyond the float range
 float fast_distance3d(float dx, float dy, float dz);

@@ -1,31 +1,23 @@
-// Screen transitions and their clipped line blocks. Palette effects change the
-// display palette through get_palette and set_palette; wipes draw colour 0 into
-// the memory they are given with the 8- or 16-bit lines and pixels chosen by
-// display_bpp. Each step starts the frame clock and waits 12 ms. DISSOLVE takes
-// its pixels from a xorshift generator seeded with DISSOLVE_SEED, without waits.
+// Screen transitions. Palette effects read the working palette with get_palette
+// and give it back, changed, with set_palette, which sets the display palette
+// too; wipes draw colour 0 into the memory they are given with the 8- or 16-bit
+// lines and pixels chosen by display_bpp. Each step starts the frame clock and
+// waits 12 ms. DISSOLVE takes its pixels from a xorshift generator seeded with
+// DISSOLVE_SEED, without waits.
 #include "raster/transitions.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "raster/lines.h"
+#include "raster/spans.h"
 #include "support/clock.h"
 
 namespace {
 
 using i64 = std::int64_t;
-
-// Orders a..b and cuts it to lo..hi; false when nothing is left.
-bool clip_range(int& a, int& b, int lo, int hi) {
-    if (a > b) std::swap(a, b);
-    if (a > hi || b < lo) return false;
-    a = std::max(a, lo);
-    b = std::min(b, hi);
-    return true;
-}
 
 // ---- palette effects -----------------------------------------------------------
 
@@ -39,11 +31,11 @@ struct PaletteEffect {
     int red, green, blue;
 };
 
-const PaletteEffect FADE_BLACK{80, 1, true, 0, 0, 0};
-const PaletteEffect FADE_WHITE{64, 0, false, 4, 4, 4};
-const PaletteEffect TINT_TO_BLUE{64, 0, false, -4, -4, 6};
-const PaletteEffect TINT_TO_RED{64, 0, false, 6, -4, -4};
-const PaletteEffect TINT_TO_GREEN{64, 0, false, -4, 6, -4};
+constexpr PaletteEffect kFadeBlack{80, 1, true, 0, 0, 0};
+constexpr PaletteEffect kFadeWhite{64, 0, false, 4, 4, 4};
+constexpr PaletteEffect kTintBlue{64, 0, false, -4, -4, 6};
+constexpr PaletteEffect kTintRed{64, 0, false, 6, -4, -4};
+constexpr PaletteEffect kTintGreen{64, 0, false, -4, 6, -4};
 
 std::uint8_t change_component(std::uint8_t value, int amount, bool to_black) {
     if (to_black) return value > 4 ? static_cast<std::uint8_t>(value - 3) : 0;
@@ -68,19 +60,19 @@ void run_palette_effect(const PaletteEffect& e) {
 }
 
 void fade_to_black(void*, int) {
-    run_palette_effect(FADE_BLACK);
+    run_palette_effect(kFadeBlack);
 }
 void fade_to_white(void*, int) {
-    run_palette_effect(FADE_WHITE);
+    run_palette_effect(kFadeWhite);
 }
 void tint_blue(void*, int) {
-    run_palette_effect(TINT_TO_BLUE);
+    run_palette_effect(kTintBlue);
 }
 void tint_red(void*, int) {
-    run_palette_effect(TINT_TO_RED);
+    run_palette_effect(kTintRed);
 }
 void tint_green(void*, int) {
-    run_palette_effect(TINT_TO_GREEN);
+    run_palette_effect(kTintGreen);
 }
 
 // ---- wipes --------------------------------------------------------------------
@@ -95,7 +87,7 @@ struct WipeDepth {
     void (*pixel)(int x, int y, void* pixels, int pitch);
 };
 
-const WipeDepth WIPE_DEPTHS[] = {
+constexpr WipeDepth kWipeDepths[] = {
     {8, 1,
      [](int y, void* p, int pitch) {
          hline8(0, display_width - 1, y, 0, static_cast<std::uint8_t*>(p), pitch);
@@ -136,7 +128,7 @@ struct Wipe {
 };
 
 Wipe wipe_for(void* pixels, int pitch) {
-    for (const WipeDepth& d : WIPE_DEPTHS) {
+    for (const WipeDepth& d : kWipeDepths) {
         if (d.bpp != display_bpp) continue;
         bool usable =
             pixels && display_width > 0 && pitch >= static_cast<i64>(display_width) * d.bytes;
@@ -222,49 +214,14 @@ void dissolve(void* pixels, int pitch) {
     }
 }
 
+// The effects in the order of their numbers.
+using Effect = void (*)(void*, int);
+constexpr Effect kEffects[] = {fade_to_black, fade_to_white, close_columns, close_rows, dissolve,
+                               close_box,     tint_blue,     tint_red,      tint_green};
+
 }  // namespace
 
 void screen_transition(int effect, void* pixels, int pitch) {
-    using Effect = void (*)(void*, int);
-    static const Effect EFFECTS[] = {fade_to_black, fade_to_white, close_columns,
-                                     close_rows,    dissolve,      close_box,
-                                     tint_blue,     tint_red,      tint_green};
-    if (effect < 0 || effect >= static_cast<int>(std::size(EFFECTS))) return;
-    EFFECTS[effect](pixels, pitch);
-}
-
-void fill16(std::uint16_t* first, std::uint16_t value, int count) {
-    if (!first || count < 1) return;
-    std::fill_n(first, count, value);
-}
-
-int hline8(int x1, int x2, int y, std::uint8_t color, std::uint8_t* pixels, int pitch) {
-    if (!pixels || pitch < 1) return 0;
-    if (y < clip_top || y > clip_bottom || !clip_range(x1, x2, clip_left, clip_right)) return 1;
-    std::memset(pixels + static_cast<i64>(y) * pitch + x1, color, x2 - x1 + 1);
-    return 1;
-}
-
-int hline16(int x1, int x2, int y, std::uint16_t color, std::uint16_t* pixels, int pitch) {
-    if (!pixels || pitch < 2) return 0;
-    if (y < clip_top || y > clip_bottom || !clip_range(x1, x2, clip_left, clip_right)) return 1;
-    fill16(pixels + static_cast<i64>(y) * (pitch / 2) + x1, color, x2 - x1 + 1);
-    return 1;
-}
-
-int vline8(int y1, int y2, int x, std::uint8_t color, std::uint8_t* pixels, int pitch) {
-    if (!pixels || pitch < 1) return 0;
-    if (x < clip_left || x > clip_right || !clip_range(y1, y2, clip_top, clip_bottom)) return 1;
-    std::uint8_t* p = pixels + static_cast<i64>(y1) * pitch + x;
-    for (int y = y1; y <= y2; ++y, p += pitch) *p = color;
-    return 1;
-}
-
-int vline16(int y1, int y2, int x, std::uint16_t color, std::uint16_t* pixels, int pitch) {
-    if (!pixels || pitch < 2) return 0;
-    if (x < clip_left || x > clip_right || !clip_range(y1, y2, clip_top, clip_bottom)) return 1;
-    int step = pitch / 2;
-    std::uint16_t* p = pixels + static_cast<i64>(y1) * step + x;
-    for (int y = y1; y <= y2; ++y, p += step) *p = color;
-    return 1;
+    if (effect < 0 || effect >= static_cast<int>(std::size(kEffects))) return;
+    kEffects[effect](pixels, pitch);
 }

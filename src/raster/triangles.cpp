@@ -2,44 +2,36 @@
 // the rows, in double or in 16.16 fixed point, clips its rows once and each
 // span once, and fills the span with one block fill. Coordinates may be anything
 // an int holds: differences and fixed-point positions are kept in 64 bits and
-// every float is limited before it becomes an integer.
+// every float becomes an integer only once it is limited or known to lie within
+// the 64-bit range (the split offset is at most a corner difference times 2^16).
 #include "raster/triangles.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <utility>
 
 #include "gfx/display.h"
-#include "raster/transitions.h"
+#include "raster/spans.h"
 
 namespace {
 
 using i64 = std::int64_t;
 
-constexpr i64 FIXED_ONE = 65536;
-constexpr i64 FIXED_HALF = 32768;
-constexpr double WIDE_LIMIT = 1099511627776.0;  // 2^40: far beyond any clip edge
+constexpr i64 kFixedOne = 65536;
+constexpr i64 kFixedHalf = 32768;
+constexpr double kWideLimit = 1099511627776.0;  // 2^40: far beyond any clip edge
 
 // The column of an edge position: its floor, which is the truncation for every
 // column on the screen, while an end left of column 0 stays left of it instead
 // of being pulled in. v is first limited to +-2^40 (NaN to the low end), so no
 // float outside the integer range is ever converted.
 i64 column_of(double v) {
-    if (!(v > -WIDE_LIMIT)) return static_cast<i64>(-WIDE_LIMIT);
-    if (v > WIDE_LIMIT) return static_cast<i64>(WIDE_LIMIT);
+    if (!(v > -kWideLimit)) return static_cast<i64>(-kWideLimit);
+    if (v > kWideLimit) return static_cast<i64>(kWideLimit);
     // floor without a library call: truncate, then one down for a negative
     // value with a fraction
     i64 t = static_cast<i64>(v);
     return static_cast<double>(t) > v ? t - 1 : t;
-}
-
-void fill_span(std::uint8_t* row, int left, int count, std::uint8_t color) {
-    std::memset(row + left, color, static_cast<std::size_t>(count));
-}
-
-void fill_span(std::uint16_t* row, int left, int count, std::uint16_t color) {
-    fill16(row + left, color, count);
 }
 
 // Where to draw: memory, its pitch in pixels and the colour.
@@ -50,14 +42,16 @@ struct Target {
     Pixel color;
 };
 
-// Clips left..right of row y to the clip rectangle and fills what is left.
+// Fills left..right of row y (a row inside the clip rectangle), cut to the clip
+// columns.
 template <typename Pixel>
 void clipped_span(const Target<Pixel>& t, i64 y, i64 left, i64 right) {
-    left = std::max<i64>(left, clip_left);
-    right = std::min<i64>(right, clip_right);
-    if (left > right) return;
     Pixel* row = t.pixels + y * t.pitch;
-    fill_span(row, static_cast<int>(left), static_cast<int>(right - left + 1), t.color);
+    if constexpr (sizeof(Pixel) == 1) {
+        row_span8(row, left, right, t.color);
+    } else {
+        row_span16(row, left, right, t.color);
+    }
 }
 
 // The rows of a half, y_top..y_bottom, cut to the clip rectangle; the number of
@@ -105,7 +99,7 @@ void fixed_half(const Target<Pixel>& t, i64 y_top, i64 y_bottom, i64 xs, i64 xs_
         xe += static_cast<i64>(static_cast<__int128>(xe_end - xe) * skipped / height);
     }
     for (i64 y = y_top; y <= y_bottom; ++y) {
-        clipped_span(t, y, (xs + FIXED_HALF) >> 16, (xe + FIXED_HALF) >> 16);
+        clipped_span(t, y, (xs + kFixedHalf) >> 16, (xe + kFixedHalf) >> 16);
         xs += left_step;
         xe += right_step;
     }
@@ -163,9 +157,9 @@ void general(const Target<Pixel>& t, int x1, int y1, int x2, int y2, int x3, int
     double rise = static_cast<double>(static_cast<i64>(y2) - y1);
     double offset = y1 == y3 ? 0.0 : rise * run / static_cast<double>(static_cast<i64>(y3) - y1);
     if (fixed) {
-        i64 split = x1 * FIXED_ONE + static_cast<i64>(std::floor(offset * FIXED_ONE + 0.5));
-        if (y1 != y2) bottom_fixed(t, x1 * FIXED_ONE, y1, split, y2, x2 * FIXED_ONE, y2);
-        if (y2 != y3) top_fixed(t, x2 * FIXED_ONE, y2, split, y2, x3 * FIXED_ONE, y3);
+        i64 split = x1 * kFixedOne + static_cast<i64>(std::floor(offset * kFixedOne + 0.5));
+        if (y1 != y2) bottom_fixed(t, x1 * kFixedOne, y1, split, y2, x2 * kFixedOne, y2);
+        if (y2 != y3) top_fixed(t, x2 * kFixedOne, y2, split, y2, x3 * kFixedOne, y3);
     } else {
         double split = x1 + offset;
         if (y1 != y2) bottom_float(t, x1, y1, split, x2, y2);
@@ -226,7 +220,7 @@ int draw_top_triangle_fixed8(int x1, int y1, int x2, int y2, int x3, int y3, std
                              std::uint8_t* pixels, int pitch) {
     Target<std::uint8_t> t;
     if (!make_target(&t, pixels, pitch, color)) return 0;
-    top_fixed(t, x1 * FIXED_ONE, y1, x2 * FIXED_ONE, y2, x3 * FIXED_ONE, y3);
+    top_fixed(t, x1 * kFixedOne, y1, x2 * kFixedOne, y2, x3 * kFixedOne, y3);
     return 1;
 }
 
@@ -250,6 +244,6 @@ int draw_bottom_triangle_fixed8(int x1, int y1, int x2, int y2, int x3, int y3, 
                                 std::uint8_t* pixels, int pitch) {
     Target<std::uint8_t> t;
     if (!make_target(&t, pixels, pitch, color)) return 0;
-    bottom_fixed(t, x1 * FIXED_ONE, y1, x2 * FIXED_ONE, y2, x3 * FIXED_ONE, y3);
+    bottom_fixed(t, x1 * kFixedOne, y1, x2 * kFixedOne, y2, x3 * kFixedOne, y3);
     return 1;
 }

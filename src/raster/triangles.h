@@ -1,7 +1,9 @@
-// Filled triangles on locked surface memory, with float or 16.16 fixed-point edge
-// stepping, in 8 and 16 bits per pixel; a general triangle is split at its middle
-// vertex into a flat-bottom and a flat-top half. Owns no globals; reads the clip
-// rectangle and screen size of gfx/display.h and never draws outside either.
+// Filled triangles on locked surface memory: float edge stepping in 8 and 16
+// bits per pixel, 16.16 fixed-point stepping in 8 bits; a general triangle is
+// split at its middle vertex into a flat-bottom and a flat-top half. Owns no
+// globals; reads only the clip rectangle of gfx/display.h (not the screen size)
+// and never draws outside it, so the caller keeps the clip rectangle inside the
+// memory.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +11,9 @@
 // ---- triangles ---------------------------------------------------------------
 // Each draws into memory of the given pitch in bytes, clipped to the clip
 // rectangle; each returns 1, or 0 (nothing drawn) for null memory or a pitch too
-// small for one pixel. Degenerate and wholly clipped triangles draw nothing.
+// small for one pixel. Triangles with all three corners on one row or on one
+// column, and wholly clipped ones, draw nothing; other corners in a line give a
+// thin run of pixels along it.
 
 // filled triangle with float edges, vertices in any order
 int draw_triangle8(int x1, int y1, int x2, int y2, int x3, int y3, std::uint8_t color,

@@ -1,5 +1,6 @@
 // The frame clock: a remembered start tick and a busy wait measured from it.
-// Every frame starts the clock and, after its flip, waits out 30 ms.
+// The game starts it at the top of every frame and waits out 30 ms after the
+// flip; each step of a screen transition starts it again and waits 12 ms.
 #pragma once
 
 #include <cstdint>

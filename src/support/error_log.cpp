@@ -13,6 +13,8 @@ std::FILE* error_file = nullptr;
 
 namespace {
 
+constexpr int kLineBytes = 80;  // a message with its ending zero
+
 // "Tue Dec  8 16:56:58.123, 2026\n": ctime's text with the milliseconds
 // placed after the seconds.
 void format_time_string(char* out, std::size_t size) {
@@ -31,7 +33,7 @@ void format_time_string(char* out, std::size_t size) {
 
 int write_error(const char* format, ...) {
     if (!format || !error_file) return 0;
-    char buffer[80];
+    char buffer[kLineBytes];
     va_list args;
     va_start(args, format);
     std::vsnprintf(buffer, sizeof buffer, format, args);

@@ -80,52 +80,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Transitions, ClippedLines) {
-    set_screen(1280, 1024);
-    Canvas<std::uint8_t> c(1280, 4, 8);
-    display_height = 4;
-    set_clip(0, 0, 1279, 3);
-    EXPECT_EQ(1, hline8(1300, -20, 2, 9, c.pixels(), c.pitch()));
-    for (int x = 0; x < 1280; ++x) ASSERT_EQ(9, c.at(x, 2)) << x;
-    EXPECT_TRUE(c.untouched_outside(0, 2, 1279, 2));
-    EXPECT_EQ(1, hline8(0, 100, 4, 9, c.pixels(), c.pitch()));  // row below the clip rectangle
-    EXPECT_EQ(1, hline8(0, 100, -1, 9, c.pixels(), c.pitch()));
-    EXPECT_EQ(1, hline8(-50, -1, 1, 9, c.pixels(), c.pitch()));  // wholly left
-    EXPECT_TRUE(c.untouched_outside(0, 2, 1279, 2));
-    EXPECT_EQ(0, hline8(0, 5, 1, 9, nullptr, 1280));
-
-    set_screen(40, 30);
-    set_clip(5, 4, 30, 20);
-    Canvas<std::uint16_t> a(40, 30), b(40, 30);
-    vline16(25, -9, 7, 0xF00D, a.pixels(), a.pitch());
-    vline16(-9, 25, 7, 0xF00D, b.pixels(), b.pitch());
-    EXPECT_EQ(a.data, b.data);
-    EXPECT_EQ(17, a.count_drawn());  // rows 4..20
-    EXPECT_EQ(0xF00D, a.at(7, 4));
-    EXPECT_EQ(0xF00D, a.at(7, 20));
-    EXPECT_TRUE(a.untouched_outside(7, 4, 7, 20));
-    vline16(0, 29, 4, 1, a.pixels(), a.pitch());  // column left of the clip rectangle
-    hline16(31, 0, 3, 1, a.pixels(), a.pitch());  // row above it
-    EXPECT_TRUE(a.untouched_outside(7, 4, 7, 20));
-    hline16(31, 0, 12, 0xBEEF, a.pixels(), a.pitch());
-    EXPECT_EQ(0xBEEF, a.at(5, 12));
-    EXPECT_EQ(0xBEEF, a.at(30, 12));
-    EXPECT_EQ(0, a.at(31, 12));
-
-    Canvas<std::uint8_t> c8(40, 30);
-    vline8(100, 0, 30, 3, c8.pixels(), c8.pitch());
-    EXPECT_EQ(17, c8.count_drawn());
-    EXPECT_TRUE(c8.untouched_outside(30, 4, 30, 20));
-
-    std::uint16_t run[6] = {1, 1, 1, 1, 1, 1};
-    fill16(run + 1, 0xABCD, 4);
-    EXPECT_EQ((std::vector<std::uint16_t>{1, 0xABCD, 0xABCD, 0xABCD, 0xABCD, 1}),
-              std::vector<std::uint16_t>(run, run + 6));
-    fill16(run, 7, 0);
-    fill16(run, 7, -3);
-    EXPECT_EQ(1, run[0]);
-}
-
 TEST_F(Transitions, FadeToBlackStepByStepKeepsEntryZero) {
     fill_palette(200, 4, 5);
     std::vector<int> red;

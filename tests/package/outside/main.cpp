@@ -11,7 +11,7 @@
 #include "platform/win32.h"
 #include "raster/lines.h"
 #include "raster/polygons.h"
-#include "raster/transitions.h"
+#include "raster/spans.h"
 
 namespace {
 
