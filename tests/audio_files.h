@@ -142,3 +142,72 @@ inline std::string one_note_midi(std::uint32_t end_tick, int key = 60) {
     return midi_file(
         {midi_track({program(0, 0, 0), note_on(0, 0, key), note_off(end_tick, 0, key)})});
 }
+
+// A track chunk around event bytes taken as they are.
+inline std::string raw_track(const std::string& body) {
+    return "MTrk" + be32(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+// A file of one shape that players meet in the wild: its notes sound from
+// first_note seconds on, and its last event falls at last_event seconds.
+struct OddMidi {
+    const char* shape;
+    std::string bytes;
+    double first_note;
+    double last_event;
+};
+
+// One file of each odd shape; each one's only sounding notes come from the odd
+// part where there is one, so that a player that skips it is heard to.
+inline std::vector<OddMidi> odd_midi_files() {
+    using S = std::string;
+    const S eot = S("\x00\xFF\x2F\x00", 4);
+    // 480 ticks a quarter note at 120 bpm: 960 ticks a second.
+    const S note = midi_track({program(0, 0, 0), note_on(240, 0, 60), note_off(1200, 0, 60)});
+    auto header = [](int length, int format, int tracks, int division) {
+        return "MThd" + be32(length) + be16(format) + be16(tracks) + be16(division) +
+               S(static_cast<std::size_t>(length - 6), '\x55');
+    };
+    // A note on of velocity 0 sets running status silently; the data bytes after
+    // the meta event or sysex are the only note.
+    auto after = [&](const S& between) {
+        return header(6, 0, 1, 480) +
+               raw_track(S("\x00\x90\x3C\x00", 4) + vlq(240) + between + S("\x00\x3C\x64", 3) +
+                         vlq(960) + S("\x3C\x00", 2) + eot);
+    };
+    std::vector<OddMidi> files = {
+        // 25 frames a second of 40 ticks: 1000 ticks a second, whatever the tempo.
+        {"SMPTE division",
+         midi_file({midi_track({tempo(0, 250000), note_on(250, 0, 60), note_off(1250, 0, 60)})},
+                   0xE728, 0),
+         0.25, 1.25},
+        {"an XFIH chunk between tracks",
+         header(6, 1, 2, 480) + midi_track({tempo(0, 500000)}) + "XFIH" + be32(6) + "XF0200" + note,
+         0.25, 1.25},
+        {"running status after a meta event",
+         after(S("\xFF\x01\x03"
+                 "abc",
+                 6)),
+         0.25, 1.25},
+        {"running status after a sysex", after(S("\xF0\x05\x7E\x7F\x09\x01\xF7", 7)), 0.25, 1.25},
+        {"an 8-byte header", header(8, 0, 1, 480) + note, 0.25, 1.25},
+        {"a sysex in two packets",
+         header(6, 0, 1, 480) +
+             raw_track(S("\x00\xF0\x03\x7E\x7F\x09", 6) + S("\x00\xF7\x02\x01\xF7", 5) + vlq(240) +
+                       S("\x90\x3C\x64", 3) + vlq(960) + S("\x80\x3C\x00", 3) + eot),
+         0.25, 1.25},
+        {"padding after the last track", midi_file({note}, 480, 0) + S(16, '\x1A') + S(8, '\0'),
+         0.25, 1.25},
+        // The header declares one track: a later note and a broken chunk are not played.
+        {"chunks beyond the declared count",
+         header(6, 1, 1, 480) + note + midi_track({note_on(4800, 0, 72), note_off(9600, 0, 72)}) +
+             "junk" + be32(0xFFFFFF),
+         0.25, 1.25},
+        // Patterns play one after another: the second begins at 0.5 s.
+        {"format 2 patterns",
+         midi_file({midi_track({}, 480), midi_track({note_on(240, 0, 60), note_off(1200, 0, 60)})},
+                   480, 2),
+         0.75, 1.75},
+    };
+    return files;
+}

@@ -62,12 +62,13 @@ int music_shutdown() {
 
 int load_midi(const char* filename) {
     int id = first_empty_slot();
-    if (id < 0 || !music_loader || !music_performance || !filename || filename[0] == '/') return -1;
+    if (id < 0 || !music_loader || !music_performance || !filename) return -1;
     char dir[PATH_MAX];
     if (!getcwd(dir, sizeof dir) || music_loader->set_search_directory(dir) != S_OK) return -1;
     MidiSegment* segment = nullptr;
     if (music_loader->get_object(filename, &segment) != S_OK) {
-        write_error("load_midi: %s is not a standard MIDI file that can be read", filename);
+        // the reason first: long names are cut
+        write_error("\nmidi refused, %s: %s", music_loader->refusal().c_str(), filename);
         return -1;
     }
     music_slots[id] = MusicSlot{segment, nullptr, id, MUSIC_STATE_LOADED};

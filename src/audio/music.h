@@ -32,8 +32,10 @@ int music_init();
 // stops the music, deletes every piece, frees the player and the loader; 1
 int music_shutdown();
 // reads a standard MIDI file, named relative to the current directory, into the
-// first empty slot; the slot 0..63, or -1 for a full table, an absolute name, a
-// file that is missing or is not a standard MIDI file, or music not started
+// first empty slot; the slot 0..63, or -1 for a full table, a name that is
+// absolute or leaves the current directory however it is spelt, a file that is
+// missing or is not a standard MIDI file (the reason goes to the error log), or
+// music not started
 int load_midi(const char* filename);
 // stops the piece last started and plays this one from its beginning; 1, or 0
 // for a slot that is empty or outside the table

@@ -1,10 +1,11 @@
 // Music from standard MIDI files: a loader that reads a file whole from its
 // search directory into a segment, and a player that plays one segment at a
-// time through a General MIDI synthesizer (FluidSynth, no audio driver of its
-// own) into the mixer. Whether a segment plays is timed by the frames the mixer
-// has rendered since it started, against the time of its last event. Needs the
-// mixer and libfluidsynth; the sound font comes from V17_SOUNDFONT or the
-// system's usual places, and without one the music is silent but timed the same.
+// time, through the sequencer, on a General MIDI synthesizer (FluidSynth, no
+// audio driver of its own) into the mixer. Whether a segment plays is timed by
+// the frames the mixer has rendered since it started, against the time of its
+// last event. Needs the mixer, the sequencer and libfluidsynth; the sound font
+// comes from V17_SOUNDFONT or the system's usual places, and without one the
+// music is silent but timed the same.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/midi_file.h"
+#include "platform/midi_sequencer.h"
 #include "platform/mixer.h"
 
 using HRESULT = std::int32_t;
@@ -19,6 +21,7 @@ using HRESULT = std::int32_t;
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005u);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
@@ -44,8 +47,8 @@ public:
 private:
     friend class MidiLoader;
     friend class MidiPlayer;
-    MidiSegment(std::vector<std::uint8_t> bytes, const MidiFileInfo& info)
-        : bytes_(std::move(bytes)), info_(info) {}
+    MidiSegment(std::vector<std::uint8_t> bytes, MidiFileInfo info)
+        : bytes_(std::move(bytes)), info_(std::move(info)) {}
 
     std::vector<std::uint8_t> bytes_;
     MidiFileInfo info_;
@@ -59,9 +62,13 @@ public:
     // file names are taken relative to dir from now on; S_OK, or E_INVALIDARG for null
     HRESULT set_search_directory(const char* dir);
     // reads the named file whole (at most 16 MiB) and checks it as a standard
-    // MIDI file; S_OK with the new segment, E_FAIL for a file that cannot be
-    // read, E_INVALIDARG for a null name or a file that is not a standard MIDI file
+    // MIDI file; S_OK with the new segment, E_ACCESSDENIED for a name that is
+    // absolute or leaves the search directory on the way, E_FAIL for a file that
+    // cannot be read, E_INVALIDARG for a null or empty name or a file that is not
+    // a standard MIDI file; refusal() says why
     HRESULT get_object(const char* file_name, MidiSegment** out);
+    // why the last get_object failed, short enough for a log line; empty after a success
+    const std::string& refusal() const { return refusal_; }
     // frees the loader (the segments it made live on); 0
     std::uint32_t release();
 
@@ -69,20 +76,17 @@ private:
     friend HRESULT midi_loader_create(MidiLoader**);
     MidiLoader() = default;
     std::string directory_;
+    std::string refusal_;
 };
-
-struct _fluid_hashtable_t;
-struct _fluid_synth_t;
-struct _fluid_player_t;
 
 // Plays one segment at a time.
 class MidiPlayer final : public MixerInput {
 public:
-    // starts segment from its beginning, stopping whatever played; S_OK, or
-    // E_POINTER for null
+    // starts segment from its beginning on the synthesizer in its first state,
+    // stopping whatever played; S_OK, or E_POINTER for null
     HRESULT play_segment(MidiSegment* segment, MidiSegmentState** state);
     // stops segment when it is the one that plays (null: whatever plays); its
-    // notes are released; S_OK
+    // notes are released and the sustain pedal lifted; S_OK
     HRESULT stop(MidiSegment* segment);
     // S_OK while segment (null: any) plays, started and its last event not yet
     // reached by the output; S_FALSE otherwise
@@ -102,12 +106,10 @@ private:
     void open_synth(int rate);
     void stop_locked();
 
-    _fluid_synth_t* synth_ = nullptr;         // null without a sound font
-    _fluid_hashtable_t* settings_ = nullptr;  // the synthesizer's settings
-    _fluid_player_t* sequencer_ = nullptr;    // the file player of the current segment
+    MidiSynth* synth_ = nullptr;  // FluidSynth with the sound font; null without one
+    MidiSequencer sequencer_;     // the current segment's playing
     MidiSegment* current_ = nullptr;
     std::string sound_font_;
-    std::vector<float> left_, right_;  // the synthesizer's output before it is added
 };
 
 // makes a loader with no search directory; S_OK, or E_POINTER for null
