@@ -13,6 +13,7 @@
 #include "game/world.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/sdl/sdl_backend.h"
+#include "shell/data_dir.h"
 #include "shell/options.h"
 #include "shell/trace.h"
 #include "shell/winmain.h"
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
          {&options.record, &options.trace, &options.shots, &options.audio_out}) {
         if (!path->empty()) *path = std::filesystem::absolute(*path).string();
     }
+    // Without --assets: the installed data, else the working directory.
+    if (options.assets.empty()) options.assets = data_dir_for_this_program();
     if (!options.assets.empty() && chdir(options.assets.c_str()) != 0) {
         std::fprintf(stderr, "vantorel17: --assets %s: %s\n", options.assets.c_str(),
                      std::strerror(errno));

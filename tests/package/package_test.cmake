@@ -37,3 +37,26 @@ if(sdl)
     message(FATAL_ERROR "the core target brings SDL to the link: ${sdl}")
 endif()
 run("run" ${WORK}/build/outside)
+
+# The pkg-config file gives the same program a working compile and link line.
+find_program(PKG_CONFIG pkg-config)
+find_program(CXX NAMES c++ g++)
+if(PKG_CONFIG AND CXX)
+    file(GLOB_RECURSE pc_files ${WORK}/prefix/*/vantorel17.pc)
+    if(NOT pc_files)
+        message(FATAL_ERROR "no vantorel17.pc installed")
+    endif()
+    list(GET pc_files 0 pc_file)
+    get_filename_component(pc_dir ${pc_file} DIRECTORY)
+    set(ENV{PKG_CONFIG_PATH} ${pc_dir})
+    execute_process(COMMAND ${PKG_CONFIG} --cflags --libs --static vantorel17
+                    RESULT_VARIABLE result OUTPUT_VARIABLE flags ERROR_VARIABLE flags
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "pkg-config vantorel17 failed: ${flags}")
+    endif()
+    separate_arguments(flags UNIX_COMMAND "${flags}")
+    run("pkg-config build" ${CXX} -std=c++20 ${OUTSIDE}/main.cpp ${flags}
+        -o ${WORK}/outside_pc)
+    run("pkg-config run" ${WORK}/outside_pc)
+endif()
