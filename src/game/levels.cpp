@@ -38,18 +38,19 @@ struct StripRule {
     Point respawn;
 };
 
+// Each level's strips in the order its frame draws and tests them.
 constexpr StripRule kLevel1Strips[] = {
-    {.sprite = &spike_left,  // 1a
+    {.sprite = &spike_left,
      .count = 20,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 0, .dy = -30},
      .respawn = {.x = 100, .y = 900}},
-    {.sprite = &spike_right,  // 1b
+    {.sprite = &spike_right,
      .count = 20,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 0, .dy = -30},
      .respawn = {.x = 100, .y = 900}},
-    {.sprite = &spike_up,  // 1c
+    {.sprite = &spike_up,
      .count = 10,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 30, .dy = 0},
@@ -57,27 +58,27 @@ constexpr StripRule kLevel1Strips[] = {
 };
 
 constexpr StripRule kLevel2Strips[] = {
-    {.sprite = &spike_left,  // 2a
+    {.sprite = &spike_left,
      .count = 12,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 0, .dy = 30},
      .respawn = {.x = 100, .y = 900}},
-    {.sprite = &spike_left,  // 2b
+    {.sprite = &spike_left,
      .count = 12,
      .first = {.rel_x = false, .x = 700, .rel_y = true, .y = -150},
      .step = {.dx = 0, .dy = 30},
      .respawn = {.x = 100, .y = 900}},
-    {.sprite = &spike_up,  // 2c
+    {.sprite = &spike_up,
      .count = 6,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 30, .dy = 0},
      .respawn = {.x = 100, .y = 900}},
-    {.sprite = &spike_up,  // 2d
+    {.sprite = &spike_up,
      .count = 20,
      .first = {.rel_x = true, .x = 180, .rel_y = false, .y = 896},
      .step = {.dx = 30, .dy = 0},
      .respawn = {.x = 100, .y = 900}},
-    {.sprite = &spike_down,  // 2e
+    {.sprite = &spike_down,
      .count = 6,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 30, .dy = 0},
@@ -85,47 +86,47 @@ constexpr StripRule kLevel2Strips[] = {
 };
 
 constexpr StripRule kLevel3Strips[] = {
-    {.sprite = &spike_right,  // 3a
+    {.sprite = &spike_right,
      .count = 25,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 0, .dy = 30},
      .respawn = {.x = 50, .y = 40}},
-    {.sprite = &spike_right,  // 3b
+    {.sprite = &spike_right,
      .count = 17,
      .first = {.rel_x = false, .x = 1090, .rel_y = false, .y = 400},
      .step = {.dx = 0, .dy = 30},
      .respawn = {.x = 50, .y = 40}},
-    {.sprite = &spike_right,  // 3c
+    {.sprite = &spike_right,
      .count = 19,
      .first = {.rel_x = false, .x = 460, .rel_y = false, .y = 0},
      .step = {.dx = 0, .dy = 30},
      .respawn = {.x = 50, .y = 40}},
-    {.sprite = &spike_left,  // 3d
+    {.sprite = &spike_left,
      .count = 19,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 0, .dy = 30},
      .respawn = {.x = 40, .y = 40}},
-    {.sprite = &spike_left,  // 3e
+    {.sprite = &spike_left,
      .count = 17,
      .first = {.rel_x = false, .x = 880, .rel_y = false, .y = 400},
      .step = {.dx = 0, .dy = 30},
      .respawn = {.x = 50, .y = 40}},
-    {.sprite = &spike_left,  // 3f
+    {.sprite = &spike_left,
      .count = 30,
      .first = {.rel_x = false, .x = 1250, .rel_y = false, .y = 0},
      .step = {.dx = 0, .dy = 30},
      .respawn = {.x = 50, .y = 40}},
-    {.sprite = &spike_up,  // 3g
+    {.sprite = &spike_up,
      .count = 6,
      .first = {.rel_x = false, .x = 910, .rel_y = false, .y = 370},
      .step = {.dx = 30, .dy = 0},
      .respawn = {.x = 50, .y = 40}},
-    {.sprite = &spike_up,  // 3h
+    {.sprite = &spike_up,
      .count = 30,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 30, .dy = 0},
      .respawn = {.x = 50, .y = 40}},
-    {.sprite = &spike_down,  // 3i
+    {.sprite = &spike_down,
      .count = 6,
      .first = {.rel_x = true, .x = 0, .rel_y = true, .y = 0},
      .step = {.dx = 30, .dy = 0},
@@ -142,15 +143,16 @@ struct ColumnRule {
     float twin_x;
 };
 
+// Each level's wall columns in the order its frame draws and tests them.
 constexpr ColumnRule kLevel2Columns[] = {
-    {.rel_x = true, .x = 0, .y_offset = 0, .dx = 0, .dy = 180, .twin_x = 0},          // 2F
-    {.rel_x = false, .x = 730, .y_offset = 30, .dx = 0, .dy = -180, .twin_x = 0},     // 2G
-    {.rel_x = false, .x = 1030, .y_offset = 75, .dx = 0, .dy = 180, .twin_x = 1210},  // 2H
+    {.rel_x = true, .x = 0, .y_offset = 0, .dx = 0, .dy = 180, .twin_x = 0},
+    {.rel_x = false, .x = 730, .y_offset = 30, .dx = 0, .dy = -180, .twin_x = 0},
+    {.rel_x = false, .x = 1030, .y_offset = 75, .dx = 0, .dy = 180, .twin_x = 1210},
 };
 
 constexpr ColumnRule kLevel3Columns[] = {
-    {.rel_x = true, .x = 0, .y_offset = 0, .dx = 0, .dy = -180, .twin_x = 0},    // 3W1
-    {.rel_x = false, .x = 910, .y_offset = 0, .dx = 0, .dy = 180, .twin_x = 0},  // 3W2
+    {.rel_x = true, .x = 0, .y_offset = 0, .dx = 0, .dy = -180, .twin_x = 0},
+    {.rel_x = false, .x = 910, .y_offset = 0, .dx = 0, .dy = 180, .twin_x = 0},
 };
 
 struct FixedPlatform {
