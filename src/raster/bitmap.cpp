@@ -1,7 +1,7 @@
 // Bitmap file parser and images. The parser reads a byte span through a cursor
 // that never passes its end, checks every header field and size before it
 // allocates, and builds the new pixels aside: a refused file leaves the record
-// as it was. Rows are unpadded and turned top first while they are copied.
+// as it was. Rows are unpadded and turned top first while they are decoded.
 #include "raster/bitmap.h"
 
 #include <cstdio>
@@ -16,7 +16,7 @@
 namespace {
 
 constexpr std::size_t kFileHeaderBytes = 14;
-constexpr long kMaxFileBytes = 900L << 20;  // a 16384 x 16384 file at 24 bits and its headers
+constexpr long kMaxFileBytes = 1025L << 20;  // a 16384 x 16384 file at 32 bits and its headers
 
 struct Cursor {
     const std::uint8_t* data;
