@@ -1,7 +1,7 @@
 // Bitmap file parser and images. The parser reads a byte span through a cursor
 // that never passes its end, checks every header field and size before it
 // allocates, and builds the new pixels aside: a refused file leaves the record
-// as it was. Rows are unpadded and turned top first while they are copied.
+// as it was. Rows are unpadded and turned top first while they are decoded.
 #include "raster/bitmap.h"
 
 #include <cstdio>
@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "gfx/display.h"
+#include "raster/bitmap_decode.h"
 #include "support/error_log.h"
 
 namespace {
 
 constexpr std::size_t kFileHeaderBytes = 14;
-constexpr long kMaxFileBytes = 900L << 20;  // a 16384 x 16384 file at 24 bits and its headers
+constexpr long kMaxFileBytes = 1025L << 20;  // a 16384 x 16384 file at 32 bits and its headers
 
 struct Cursor {
     const std::uint8_t* data;
@@ -38,14 +39,28 @@ struct Cursor {
 
 struct Layout {
     std::size_t colors = 0;  // colour-table entries in the file
+    std::size_t entry = 4;   // bytes per colour-table entry: 3 after a 12-byte header
     std::size_t table = 0;   // offset of the colour table
-    std::size_t pixels = 0;  // offset of the first stored row
+    std::size_t pixels = 0;  // offset of the first stored row or of the coded stream
     std::size_t stride = 0;  // bytes per stored row, padding included
     int rows = 0;
+    int out_bits = 8;  // 8 (palette indices) or 16 (the display's format)
     bool top_down = false;
+    bool masked = false;  // 16, 24 or 32 bits with masks from the file
+    ChannelMasks masks{};
 };
 
-const char* read_headers(Cursor* c, BITMAPFILEHEADER* fh, BITMAPINFOHEADER* ih) {
+// The 12-byte header of the older format: sides, planes and depth in words.
+void read_core_header(Cursor* c, BITMAPINFOHEADER* ih) {
+    ih->biWidth = c->u16();
+    ih->biHeight = c->u16();
+    ih->biPlanes = c->u16();
+    ih->biBitCount = c->u16();
+}
+
+// Reads the file header, the info header (12, 40, 52, 56, 108 or 124 bytes)
+// and, where the file has them, the channel masks.
+const char* read_headers(Cursor* c, BITMAPFILEHEADER* fh, BITMAPINFOHEADER* ih, Layout* l) {
     if (!c->has(kFileHeaderBytes)) return "shorter than its file header";
     fh->bfType = c->u16();
     fh->bfSize = c->u32();
@@ -55,9 +70,16 @@ const char* read_headers(Cursor* c, BITMAPFILEHEADER* fh, BITMAPINFOHEADER* ih) 
     if (fh->bfType != BITMAP_ID) return "not a bitmap file";
     if (!c->has(4)) return "shorter than its info header";
     ih->biSize = c->u32();
-    if (ih->biSize != 40 && ih->biSize != 108 && ih->biSize != 124)
-        return "info header size not 40, 108 or 124";
-    if (!c->has(ih->biSize - 4)) return "shorter than its info header";
+    std::uint32_t size = ih->biSize;
+    if (size != 12 && size != 40 && size != 52 && size != 56 && size != 108 && size != 124)
+        return "info header size not 12, 40, 52, 56, 108 or 124";
+    if (!c->has(size - 4)) return "shorter than its info header";
+    l->table = kFileHeaderBytes + size;
+    if (size == 12) {
+        read_core_header(c, ih);
+        l->entry = 3;
+        return nullptr;
+    }
     ih->biWidth = static_cast<std::int32_t>(c->u32());
     ih->biHeight = static_cast<std::int32_t>(c->u32());
     ih->biPlanes = c->u16();
@@ -68,6 +90,19 @@ const char* read_headers(Cursor* c, BITMAPFILEHEADER* fh, BITMAPINFOHEADER* ih) 
     ih->biYPelsPerMeter = static_cast<std::int32_t>(c->u32());
     ih->biClrUsed = c->u32();
     ih->biClrImportant = c->u32();
+    bool masks = ih->biCompression == BI_BITFIELDS || ih->biCompression == BI_ALPHABITFIELDS;
+    if (!masks) return nullptr;
+    l->masked = true;
+    if (size == 40) {
+        // The masks follow the header, before the pixels.
+        std::size_t bytes = ih->biCompression == BI_ALPHABITFIELDS ? 16 : 12;
+        l->table += bytes;
+        if ((fh->bfOffBits != 0 && fh->bfOffBits < l->table) || !c->has(12))
+            return "colour masks missing";
+    }
+    l->masks.red = c->u32();
+    l->masks.green = c->u32();
+    l->masks.blue = c->u32();
     return nullptr;
 }
 
@@ -75,63 +110,70 @@ const char* read_headers(Cursor* c, BITMAPFILEHEADER* fh, BITMAPINFOHEADER* ih) 
 // the file's size, and works out where everything lies.
 const char* plan_layout(const BITMAPFILEHEADER& fh, const BITMAPINFOHEADER& ih, std::size_t size,
                         Layout* l) {
-    if (ih.biCompression != 0) return "compressed";
     int bits = ih.biBitCount;
-    if (bits != 8 && bits != 16 && bits != 24) return "depth not 8, 16 or 24 bits";
+    std::uint32_t coding = ih.biCompression;
+    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return "depth not 1, 2, 4, 8, 16, 24 or 32 bits";
+    if (coding == BI_JPEG || coding == BI_PNG) return "holds a JPEG or PNG picture";
+    if (coding > BI_ALPHABITFIELDS) return "unknown compression";
+    if ((coding == BI_RLE8 && bits != 8) || (coding == BI_RLE4 && bits != 4))
+        return "run-length coding for another depth";
+    if (l->masked && bits < 16) return "colour masks for a depth below 16 bits";
     std::int64_t height = ih.biHeight;
     if (ih.biWidth <= 0 || height == 0) return "width or height zero or negative width";
     if (ih.biWidth > BITMAP_MAX_SIDE || height > BITMAP_MAX_SIDE || -height > BITMAP_MAX_SIDE)
         return "larger than 16384 pixels on a side";
     l->rows = static_cast<int>(height < 0 ? -height : height);
     l->top_down = height < 0;
-    l->table = kFileHeaderBytes + ih.biSize;
-    if (bits == 8) {
-        l->colors = ih.biClrUsed == 0 ? 256 : ih.biClrUsed;
+    l->out_bits = bits <= 8 ? 8 : 16;
+    if (bits <= 8) {
+        l->colors = ih.biClrUsed == 0 || ih.biSize == 12 ? std::size_t{1} << bits : ih.biClrUsed;
         if (l->colors > 256) return "more than 256 colours";
-        if (l->table + 4 * l->colors > size) return "shorter than its colour table";
+        if (l->table + l->entry * l->colors > size) return "shorter than its colour table";
+    } else {
+        if (!l->masked) l->masks = default_channel_masks(bits);
+        if (l->masks.red == 0 && l->masks.green == 0 && l->masks.blue == 0)
+            l->masks = default_channel_masks(bits);  // empty masks: the usual layout
+        if (!channel_masks_valid(l->masks, bits)) return "colour masks invalid";
     }
-    l->pixels = fh.bfOffBits != 0 ? fh.bfOffBits : l->table + 4 * l->colors;
+    l->pixels = fh.bfOffBits != 0 ? fh.bfOffBits : l->table + l->entry * l->colors;
     if (l->pixels < l->table) return "pixel data starts inside the headers";
+    if (l->pixels > size) return "shorter than its pixels";
+    if (coding == BI_RLE8 || coding == BI_RLE4) return nullptr;  // the stream runs to the end
     std::size_t width = static_cast<std::size_t>(ih.biWidth);
     l->stride = (width * bits + 31) / 32 * 4;
-    std::size_t extent = l->stride * (l->rows - 1) + width * (bits / 8);
-    if (l->pixels > size || extent > size - l->pixels) return "shorter than its pixels";
+    std::size_t extent = l->stride * (l->rows - 1) + (width * bits + 7) / 8;
+    if (extent > size - l->pixels) return "shorter than its pixels";
     return nullptr;
 }
 
-void read_palette(const std::uint8_t* table, std::size_t colors, PALETTEENTRY* palette) {
+void read_palette(const std::uint8_t* table, const Layout& l, PALETTEENTRY* palette) {
     for (std::size_t i = 0; i < 256; ++i) {
-        if (i >= colors) {
+        if (i >= l.colors) {
             palette[i] = PALETTEENTRY{};
             continue;
         }
-        const std::uint8_t* e = table + 4 * i;  // stored blue, green, red, reserved
+        const std::uint8_t* e = table + l.entry * i;  // stored blue, green, red (, reserved)
         palette[i] = PALETTEENTRY{e[2], e[1], e[0], PC_NOCOLLAPSE};
     }
 }
 
-// One stored 24-bit row to 16-bit pixels of the display's format.
-void convert_row24(const std::uint8_t* from, std::uint16_t* to, int width) {
-    bool five55 = pixel_format == 15;
-    for (int x = 0; x < width; ++x, from += 3) {
-        int b = from[0], g = from[1], r = from[2];
-        to[x] = five55 ? static_cast<std::uint16_t>(rgb16_555(r, g, b))
-                       : static_cast<std::uint16_t>(rgb16_565(r, g, b));
+// Decodes the stored pixels into packed rows, top first: palette indices for
+// 1- to 8-bit files, the display's 16-bit format for the others. *damage says
+// what was wrong with a coded stream that could be read only in part.
+void decode_pixels(const std::uint8_t* data, std::size_t size, const BITMAPINFOHEADER& ih,
+                   const Layout& l, std::uint8_t* out, const char** damage) {
+    *damage = nullptr;
+    if (ih.biCompression == BI_RLE8 || ih.biCompression == BI_RLE4) {
+        decode_rle(data + l.pixels, size - l.pixels, ih.biWidth, l.rows,
+                   ih.biCompression == BI_RLE4, l.top_down, out, damage);
+        return;
     }
-}
-
-// Copies the stored rows into packed rows, top first; 24-bit rows are converted.
-void copy_rows(const std::uint8_t* data, const Layout& l, int width, int bits, std::uint8_t* out) {
-    std::size_t out_row = static_cast<std::size_t>(width) * (bits == 24 ? 2 : bits / 8);
-    for (int r = 0; r < l.rows; ++r) {
-        int stored = l.top_down ? r : l.rows - 1 - r;
-        const std::uint8_t* from = data + l.pixels + l.stride * stored;
-        std::uint8_t* to = out + out_row * r;
-        if (bits == 24) {
-            convert_row24(from, reinterpret_cast<std::uint16_t*>(to), width);
-        } else {
-            std::memcpy(to, from, out_row);
-        }
+    StoredRows rows{data + l.pixels, l.stride, ih.biWidth, l.rows, ih.biBitCount, l.top_down};
+    if (ih.biBitCount <= 8) {
+        unpack_index_rows(rows, out);
+    } else {
+        convert_color_rows(rows, l.masks, reinterpret_cast<std::uint16_t*>(out));
     }
 }
 
@@ -195,23 +237,25 @@ int parse_bitmap(BitmapFile* bitmap, const std::uint8_t* data, std::size_t size,
     Layout l;
     Cursor c{data, data ? size : 0};
     if (!bitmap) return 0;
-    why = read_headers(&c, &fh, &ih);
+    why = read_headers(&c, &fh, &ih, &l);
     if (!why) why = plan_layout(fh, ih, size, &l);
     std::uint8_t* pixels = nullptr;
     std::size_t bytes = 0;
     if (!why) {
-        int bits = ih.biBitCount;
-        bytes = static_cast<std::size_t>(ih.biWidth) * l.rows * (bits == 24 ? 2 : bits / 8);
-        pixels = new (std::nothrow) std::uint8_t[bytes];
+        bytes = static_cast<std::size_t>(ih.biWidth) * l.rows * (l.out_bits / 8);
+        // Zeroed: a coded stream may leave pixels unwritten.
+        pixels = new (std::nothrow) std::uint8_t[bytes]();
         if (!pixels) why = "out of memory";
     }
     if (why) {
         if (reason) *reason = why;
         return 0;
     }
-    copy_rows(data, l, ih.biWidth, ih.biBitCount, pixels);
-    if (ih.biBitCount == 8) read_palette(data + l.table, l.colors, bitmap->palette);
-    if (ih.biBitCount == 24) ih.biBitCount = 16;
+    const char* damage = nullptr;
+    decode_pixels(data, size, ih, l, pixels, &damage);
+    if (reason) *reason = damage;
+    if (ih.biBitCount <= 8) read_palette(data + l.table, l, bitmap->palette);
+    ih.biBitCount = static_cast<std::uint16_t>(l.out_bits);
     ih.biHeight = l.rows;
     ih.biSizeImage = static_cast<std::uint32_t>(bytes);
     delete[] bitmap->buffer;
@@ -238,7 +282,10 @@ int load_bitmap_file(BitmapFile* bitmap, const char* filename) {
     } else {
         why = "cannot be opened";
     }
-    if (!why && parse_bitmap(bitmap, data.data(), data.size(), &why)) return 1;
+    if (!why && parse_bitmap(bitmap, data.data(), data.size(), &why)) {
+        if (why) write_error("\nbitmap damaged, %s: %s", why, filename);
+        return 1;
+    }
     write_error("\nbitmap refused, %s: %s", why, filename);  // the reason first: long names are cut
     return 0;
 }

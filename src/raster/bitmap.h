@@ -1,8 +1,10 @@
-// Bitmap files and images: reads Windows bitmap files (8, 16 and 24 bits, not
-// compressed) into a BitmapFile whose rows are packed, top row first, and keeps
-// BitmapImages that are cut out of a loaded file and drawn into locked surface
-// memory. Needs the display's pixel format (24-bit conversion), the error log
-// (reasons for refusing a file) and the video services (load_surface8).
+// Bitmap files and images: reads Windows bitmap files (1, 2, 4 and 8 bits of
+// palette indices, plain or run-length coded, and 16, 24 and 32 bits of colour,
+// with or without channel masks) into a BitmapFile whose rows are packed, top
+// row first, and keeps BitmapImages that are cut out of a loaded file and drawn
+// into locked surface memory. Needs the pixel decoders (raster/bitmap_decode.h),
+// the display's pixel format (colour conversion), the error log (reasons for
+// refusing a file, damage found in one) and the video services (load_surface8).
 #pragma once
 
 #include <cstddef>
@@ -18,22 +20,23 @@ struct BITMAPFILEHEADER {
 };
 
 struct BITMAPINFOHEADER {
-    std::uint32_t biSize;   // 40, 108 or 124 in a file
+    std::uint32_t biSize;   // 12, 40, 52, 56, 108 or 124 in a file
     std::int32_t biWidth;   // pixels per row
     std::int32_t biHeight;  // rows; after loading always positive (rows are top first)
     std::uint16_t biPlanes;
-    std::uint16_t biBitCount;     // 8 or 16 after loading (24-bit files become 16)
-    std::uint32_t biCompression;  // 0: only uncompressed files are read
+    std::uint16_t biBitCount;     // after loading 8 (1- to 8-bit files) or 16 (16- to 32-bit)
+    std::uint32_t biCompression;  // as stored (BI_RGB, BI_RLE8, ...); the buffer is decoded
     std::uint32_t biSizeImage;    // after loading: the bytes in buffer
     std::int32_t biXPelsPerMeter, biYPelsPerMeter;
     std::uint32_t biClrUsed, biClrImportant;
 };
 
-// One loaded file. Must start zeroed; a load releases the buffer it finds.
+// One loaded file. Must start zeroed; a load releases the buffer it finds. A
+// file with the 12-byte header has its sides and depth here as in a 40-byte one.
 struct BitmapFile {
     BITMAPFILEHEADER file_header;  // as stored in the file
     BITMAPINFOHEADER info_header;  // as stored, but for biHeight, biBitCount and biSizeImage
-    PALETTEENTRY palette[256];     // 8-bit files only: the colour table, flags PC_NOCOLLAPSE
+    PALETTEENTRY palette[256];     // 1- to 8-bit files only: the colour table, PC_NOCOLLAPSE
     std::uint8_t* buffer;          // pixels, rows of biWidth pixels packed, top first; owned
 };
 
@@ -52,12 +55,16 @@ constexpr std::uint16_t BITMAP_ID = 0x4D42;  // "BM" read as a little-endian wor
 constexpr std::uint32_t IMAGE_ATTR_LOADED = 128;
 constexpr int BITMAP_MAX_SIDE = 16384;  // larger files and images are refused
 
-// reads the file; 1, or 0 (reason in the error log, record unchanged) when it
-// cannot be read, is not a bitmap, is compressed, has a depth other than 8, 16 or
-// 24, a header size other than 40, 108 or 124, bad dimensions, or is shorter
-// than its headers and pixels claim
+// reads the file: palette indices of 1- to 8-bit files, plain or run-length
+// coded, and the colour table as stored; 16-, 24- and 32-bit pixels converted to
+// the display's 16-bit format. 1, also for a damaged run-length stream (what it
+// held is decoded, the rest is 0, the damage is logged), or 0 (reason in the
+// error log, record unchanged) when it cannot be read, is not a bitmap, holds a
+// JPEG or PNG picture, has a depth, coding, header size or masks not read, bad
+// dimensions, or is shorter than its headers and stored rows claim
 int load_bitmap_file(BitmapFile* bitmap, const char* filename);
-// the same from size bytes of memory; *reason (when not null) says why it was refused
+// the same from size bytes of memory; *reason (when not null) says why it was
+// refused, and after a success is null or says what was damaged
 int parse_bitmap(BitmapFile* bitmap, const std::uint8_t* data, std::size_t size,
                  const char** reason);
 // releases the pixels (headers and palette stay); 1, 0 for a null record

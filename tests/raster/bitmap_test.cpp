@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "../gfx/display_fixture.h"
+#include "raster/bitmap_decode.h"
 #include "support/error_log.h"
 #include "test_util.h"
 
@@ -18,7 +19,8 @@ struct BmpLayout {
     std::uint32_t size_image = 0;
     std::uint32_t gap = 0;  // bytes between the colour table and the pixels
     bool zero_offset = false;
-    std::vector<std::uint8_t> rows;  // stored rows, padding included; empty: made up
+    std::vector<std::uint8_t> rows;    // stored rows, padding included; empty: made up
+    std::vector<std::uint32_t> masks;  // behind a 40-byte header, or inside a larger one
 };
 
 void put16(std::string& s, int v) {
@@ -42,8 +44,10 @@ std::uint8_t stored_byte(int r, int i) {
 
 std::string make_bmp(const BmpLayout& b) {
     int rows = b.height < 0 ? -b.height : b.height;
-    std::uint32_t colors = b.bits == 8 ? (b.colors_used ? b.colors_used : 256) : 0;
-    std::uint32_t offset = 14 + b.header + 4 * colors + b.gap;
+    std::uint32_t colors = b.bits <= 8 ? (b.colors_used ? b.colors_used : 1u << b.bits) : 0;
+    std::uint32_t entry = b.header == 12 ? 3 : 4;  // the older header's table has no reserved byte
+    std::uint32_t behind = b.header == 40 ? 4 * static_cast<std::uint32_t>(b.masks.size()) : 0;
+    std::uint32_t offset = 14 + b.header + behind + entry * colors + b.gap;
     std::string pixels;
     if (!b.rows.empty()) {
         pixels.assign(b.rows.begin(), b.rows.end());
@@ -57,22 +61,34 @@ std::string make_bmp(const BmpLayout& b) {
     put32(s, 0);
     put32(s, b.zero_offset ? 0 : offset);
     put32(s, b.header);
-    put32(s, static_cast<std::uint32_t>(b.width));
-    put32(s, static_cast<std::uint32_t>(b.height));
-    put16(s, 1);
-    put16(s, b.bits);
-    put32(s, b.compression);
-    put32(s, b.size_image);
-    put32(s, 2835);
-    put32(s, 2835);
-    put32(s, b.colors_used);
-    put32(s, 0);
-    s.append(b.header - 40, '\x55');              // the larger headers' masks and colour space
-    for (std::uint32_t i = 0; i < colors; ++i) {  // blue, green, red, reserved
+    if (b.header == 12) {
+        put16(s, b.width);
+        put16(s, b.height);
+        put16(s, 1);
+        put16(s, b.bits);
+    }
+    if (b.header != 12) put32(s, static_cast<std::uint32_t>(b.width));
+    if (b.header != 12) {
+        put32(s, static_cast<std::uint32_t>(b.height));
+        put16(s, 1);
+        put16(s, b.bits);
+        put32(s, b.compression);
+        put32(s, b.size_image);
+        put32(s, 2835);
+        put32(s, 2835);
+        put32(s, b.colors_used);
+        put32(s, 0);
+        std::string masks;
+        for (std::uint32_t m : b.masks) put32(masks, m);
+        if (b.header == 40) s += masks;
+        // the larger headers' masks and colour space
+        if (b.header > 40) s += (masks + std::string(b.header, '\x55')).substr(0, b.header - 40);
+    }
+    for (std::uint32_t i = 0; i < colors; ++i) {  // blue, green, red (, reserved)
         s += static_cast<char>(i);
         s += static_cast<char>(i + 1);
         s += static_cast<char>(i + 2);
-        s += '\0';
+        if (entry == 4) s += '\0';
     }
     s.append(b.gap, '\x77');
     return s + pixels;
@@ -169,14 +185,220 @@ TEST_F(Bitmaps, TwentyFourBitsBecomeTheDisplaysSixteenBitFormat) {
     EXPECT_EQ(0xFFFF, px[0]);
     EXPECT_EQ(0xF800, px[1]);
     pixel_format = saved;
+}
 
-    BmpLayout sixteen;
-    sixteen.bits = 16;
-    sixteen.width = 1;
-    sixteen.height = 1;
-    sixteen.rows = {0x34, 0x12, 0, 0};
-    ASSERT_EQ(1, load(&file, make_bmp(sixteen)));
-    EXPECT_EQ(0x1234, reinterpret_cast<std::uint16_t*>(file.buffer)[0]) << "stored unchanged";
+// The 16-bit pixels of a loaded file, or the 8-bit indices widened.
+std::vector<int> pixels_of(const BitmapFile& f) {
+    std::vector<int> out;
+    int n = f.info_header.biWidth * f.info_header.biHeight;
+    for (int i = 0; i < n; ++i) {
+        if (f.info_header.biBitCount == 16)
+            out.push_back(reinterpret_cast<const std::uint16_t*>(f.buffer)[i]);
+        else
+            out.push_back(f.buffer[i]);
+    }
+    return out;
+}
+
+TEST_F(Bitmaps, SixteenAndTwentyFourBitSavesOfOnePictureGiveTheSameWords) {
+    // A 13 x 7 picture of colours that 5.5.5 holds exactly, saved at 24 bits,
+    // at 16 bits plain (5.5.5) and at 16 bits with 5.6.5 masks.
+    BmpLayout b24, b555, b565;
+    b24.bits = 24;
+    b555.bits = b565.bits = 16;
+    b565.compression = 3;
+    b565.masks = {0xF800, 0x07E0, 0x001F};
+    for (BmpLayout* b : {&b24, &b555, &b565}) {
+        b->width = 13;
+        b->height = 7;
+    }
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 13; ++x) {
+            int r = (x * 5 + y) % 32 * 255 / 31, g = (x * 3 + y * 7) % 32 * 255 / 31,
+                bl = (x + y * 11) % 32 * 255 / 31;
+            b24.rows.insert(b24.rows.end(), {std::uint8_t(bl), std::uint8_t(g), std::uint8_t(r)});
+            int w555 = (r >> 3) << 10 | (g >> 3) << 5 | bl >> 3;
+            int w565 = (r >> 3) << 11 | (g >> 2) << 5 | bl >> 3;
+            b555.rows.insert(b555.rows.end(), {std::uint8_t(w555), std::uint8_t(w555 >> 8)});
+            b565.rows.insert(b565.rows.end(), {std::uint8_t(w565), std::uint8_t(w565 >> 8)});
+        }
+        b24.rows.insert(b24.rows.end(), 1, 0);  // 39 bytes padded to 40
+        b555.rows.insert(b555.rows.end(), 2, 0);
+        b565.rows.insert(b565.rows.end(), 2, 0);
+    }
+    std::int32_t saved = pixel_format;
+    for (int format : {16, 15}) {
+        pixel_format = format;
+        ASSERT_EQ(1, load(&file, make_bmp(b24)));
+        std::vector<int> want = pixels_of(file);
+        for (const BmpLayout* b : {&b555, &b565}) {
+            ASSERT_EQ(1, load(&file, make_bmp(*b))) << b->compression;
+            EXPECT_EQ(want, pixels_of(file)) << "format " << format << ", masks " << b->compression;
+        }
+    }
+    // 0x1234 is red 4, green 17, blue 20 of 31: on 5.6.5 green becomes 34 of 63.
+    pixel_format = 16;
+    b555.width = b555.height = 1;
+    b555.rows = {0x34, 0x12, 0, 0};
+    ASSERT_EQ(1, load(&file, make_bmp(b555)));
+    EXPECT_EQ(0x2454, reinterpret_cast<std::uint16_t*>(file.buffer)[0]);
+    pixel_format = saved;
+}
+
+TEST_F(Bitmaps, MaskedAndThirtyTwoBitPixelsConvertLikeTwentyFour) {
+    std::int32_t saved = pixel_format;
+    pixel_format = 16;
+    auto one = [&](int bits, std::uint32_t compression, std::uint32_t header,
+                   std::vector<std::uint32_t> masks, std::vector<std::uint8_t> bytes) {
+        BmpLayout b;
+        b.width = b.height = 1;
+        b.bits = bits;
+        b.compression = compression;
+        b.header = header;
+        b.masks = masks;
+        b.rows = bytes;
+        b.rows.resize(4, 0);
+        const char* why = nullptr;
+        if (!load(&file, make_bmp(b), &why)) return -1;
+        EXPECT_EQ(nullptr, why);
+        EXPECT_EQ(16, file.info_header.biBitCount);
+        return int(reinterpret_cast<std::uint16_t*>(file.buffer)[0]);
+    };
+    const int teal = rgb16_565(0x30, 0x20, 0x10);
+    EXPECT_EQ(teal, one(24, 0, 40, {}, {0x10, 0x20, 0x30}));
+    EXPECT_EQ(teal, one(32, 0, 40, {}, {0x10, 0x20, 0x30, 0x99})) << "the fourth byte is unused";
+    EXPECT_EQ(teal, one(32, 3, 124, {0xFF, 0xFF00, 0xFF0000}, {0x30, 0x20, 0x10, 0}));
+    EXPECT_EQ(teal, one(32, 3, 40, {0, 0, 0}, {0x10, 0x20, 0x30, 0})) << "empty masks: the usual";
+    EXPECT_EQ(teal, one(32, 6, 40, {0xFF000000, 0xFF0000, 0xFF00, 0xFF}, {0, 0x10, 0x20, 0x30}));
+    EXPECT_EQ(teal, one(24, 3, 56, {0xFF0000, 0xFF00, 0xFF}, {0x10, 0x20, 0x30}));
+    // Channels of other widths are scaled to 0..255 first, truncating.
+    EXPECT_EQ(rgb16_565(255, 136, 0), one(16, 3, 40, {0x0F00, 0x00F0, 0x000F}, {0x80, 0x0F}));
+    EXPECT_EQ(rgb16_565(255, 127, 0),
+              one(32, 3, 108, {0x3FF00000, 0xFFC00, 0x3FF}, {0, 0, 0xF8, 0x3F}));
+    EXPECT_EQ(0xF800, one(16, 3, 52, {0xF800, 0x07E0, 0x001F}, {0x00, 0xF8}));
+    EXPECT_EQ(rgb16_565(0, 255, 0), one(16, 3, 40, {0, 0xFFFF, 0}, {0xFF, 0xFF})) << "no red";
+    EXPECT_EQ(-1, one(16, 3, 40, {0x1F0000, 0x07E0, 0x001F}, {})) << "red beyond 16 bits";
+    pixel_format = saved;
+}
+
+TEST_F(Bitmaps, IndicesOfOneTwoAndFourBitsAndTheOlderHeader) {
+    // 13 pixels a row at 1 bit, 5 at 2 bits, 3 at 4 bits: rows padded to 4 bytes.
+    BmpLayout one_bit, two_bits, four_bits;
+    one_bit.bits = 1;
+    one_bit.width = 13;
+    one_bit.rows = {0b10110011, 0b10001000, 0, 0, 0b01000000, 0b00111000, 0, 0};
+    two_bits.bits = 2;
+    two_bits.width = 5;
+    two_bits.rows = {0b00011011, 0b11000000, 0, 0, 0b11100100, 0b01000000, 0, 0};
+    four_bits.bits = 4;
+    four_bits.width = 3;
+    four_bits.rows = {0x12, 0x30, 0, 0, 0xF0, 0x0E, 0, 0};
+    struct Want {
+        const BmpLayout* layout;
+        std::vector<int> pixels;  // top row first: the second row stored
+    };
+    for (const Want& w :
+         {Want{&one_bit,
+               {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1,
+                1, 0, 1, 1, 0, 0, 1, 1, 1, 0, 0, 0, 1}},  // the second stored row, then the first
+          Want{&two_bits, {3, 2, 1, 0, 1, 0, 1, 2, 3, 3}}, Want{&four_bits, {15, 0, 0, 1, 2, 3}}}) {
+        ASSERT_EQ(1, load(&file, make_bmp(*w.layout))) << w.layout->bits;
+        EXPECT_EQ(8, file.info_header.biBitCount);
+        EXPECT_EQ(w.pixels, pixels_of(file)) << w.layout->bits;
+        int colors = 1 << w.layout->bits;
+        EXPECT_EQ(colors + 1, file.palette[colors - 1].peRed) << "the whole table is read";
+        EXPECT_EQ(0, file.palette[colors].peFlags);
+    }
+    // The 12-byte header: word sides, a table of blue, green, red without a reserved byte.
+    BmpLayout core;
+    core.header = 12;
+    core.width = 3;
+    core.bits = 8;
+    ASSERT_EQ(1, load(&file, make_bmp(core)));
+    EXPECT_EQ(12u, file.info_header.biSize);
+    EXPECT_EQ(3, file.info_header.biWidth);
+    EXPECT_EQ(stored_byte(1, 0), file.buffer[0]);
+    EXPECT_EQ(202, file.palette[200].peRed);
+    EXPECT_EQ(200, file.palette[200].peBlue);
+    core.bits = 24;
+    core.width = 1;
+    core.height = 1;
+    core.rows = {0x10, 0x20, 0x30, 0};
+    ASSERT_EQ(1, load(&file, make_bmp(core)));
+    EXPECT_EQ(display_color16(0x30, 0x20, 0x10), reinterpret_cast<std::uint16_t*>(file.buffer)[0]);
+}
+
+TEST_F(Bitmaps, RunLengthStreamsDecodeRunsLiteralsDeltasAndRowEnds) {
+    // Rows are coded bottom first; a delta moves right and up, leaving 0 behind.
+    BmpLayout rle8;
+    rle8.width = 5;
+    rle8.height = 3;
+    rle8.compression = 1;
+    rle8.rows = {2, 7, 0, 3, 1, 2, 3, 0, 0, 0,  // a run of 2, three stored, a fill byte, row end
+                 0, 2, 2, 1,                    // delta: two right, one up
+                 2, 5, 0, 1};                   // a run of 2, the end
+    const char* why = "not cleared";
+    ASSERT_EQ(1, load(&file, make_bmp(rle8), &why));
+    EXPECT_EQ(nullptr, why);
+    EXPECT_EQ((std::vector<int>{0, 0, 5, 5, 0, 0, 0, 0, 0, 0, 7, 7, 1, 2, 3}), pixels_of(file));
+
+    BmpLayout rle4 = rle8;
+    rle4.bits = 4;
+    rle4.compression = 2;
+    rle4.rows = {
+        2, 0x12, 0,    3,    0x34, 0x50, 0, 0,   // run 1 2, three stored (two bytes), row end
+        0, 5,    0x67, 0x89, 0xA0, 0,    0, 0,   // five stored: three bytes and a fill byte
+        0, 2,    1,    0,    4,    0xAB, 0, 1};  // one right, a run of alternating A B
+    ASSERT_EQ(1, load(&file, make_bmp(rle4), &why));
+    EXPECT_EQ(nullptr, why);
+    EXPECT_EQ((std::vector<int>{0, 10, 11, 10, 11, 6, 7, 8, 9, 10, 1, 2, 3, 4, 5}),
+              pixels_of(file));
+    EXPECT_EQ(17, file.palette[15].peRed);
+    EXPECT_EQ(8, file.info_header.biBitCount);
+    EXPECT_EQ(15u, file.info_header.biSizeImage);
+}
+
+TEST_F(Bitmaps, DamagedRunLengthStreamsDecodeWhatTheyCan) {
+    // 4 x 2 pictures; the bottom row is coded first and is the second in the buffer.
+    struct Damage {
+        std::vector<std::uint8_t> stream;
+        const char* what;  // null: whole
+        std::vector<int> pixels;
+        bool four = false;
+    };
+    const std::vector<Damage> cases = {
+        {{6, 5, 0, 1}, "run past the end of a row", {0, 0, 0, 0, 5, 5, 5, 5}},
+        {{0, 5, 1, 2, 3, 4, 5, 0, 0, 1}, "run past the end of a row", {0, 0, 0, 0, 1, 2, 3, 4}},
+        {{5, 0x12, 0, 1}, "run past the end of a row", {0, 0, 0, 0, 1, 2, 1, 2}, true},
+        {{3, 1, 2, 2, 0, 1}, "run past the end of a row", {0, 0, 0, 0, 1, 1, 1, 2}},
+        {{1, 3, 0, 2, 5, 0, 1, 9}, "delta past the end of the picture", {0, 0, 0, 0, 3, 0, 0, 0}},
+        {{0, 2, 0, 2, 1, 9}, "delta past the end of the picture", {0, 0, 0, 0, 0, 0, 0, 0}},
+        {{0, 4, 1, 2}, "stream cut short", {0, 0, 0, 0, 1, 2, 0, 0}},
+        {{0, 3, 0x12}, "stream cut short", {0, 0, 0, 0, 1, 2, 0, 0}, true},
+        {{0, 2, 1}, "stream cut short", {0, 0, 0, 0, 0, 0, 0, 0}},
+        {{2, 9, 0}, "stream cut short", {0, 0, 0, 0, 9, 9, 0, 0}},
+        {{}, "stream cut short", {0, 0, 0, 0, 0, 0, 0, 0}},
+        {{0, 0, 0, 0, 2, 1, 0, 1}, "runs past the last row", {0, 0, 0, 0, 0, 0, 0, 0}},
+        {{0, 0, 0, 0, 0, 3, 1, 2, 3, 0}, "runs past the last row", {0, 0, 0, 0, 0, 0, 0, 0}},
+        {{4, 1, 0, 0, 4, 2}, nullptr, {2, 2, 2, 2, 1, 1, 1, 1}},  // no end mark after the last row
+        {{4, 1, 0, 0, 0, 0}, nullptr, {0, 0, 0, 0, 1, 1, 1, 1}},
+    };
+    for (const Damage& d : cases) {
+        BmpLayout b;
+        b.width = 4;
+        b.bits = d.four ? 4 : 8;
+        b.compression = d.four ? 2 : 1;
+        b.rows = d.stream.empty() ? std::vector<std::uint8_t>{0} : d.stream;
+        std::string bytes = make_bmp(b);
+        if (d.stream.empty()) bytes.pop_back();  // the file ends where the stream would start
+        // The stream is copied to a block of its own size, so a sanitized build
+        // sees any read past its end.
+        std::vector<std::uint8_t> exact(bytes.begin(), bytes.end());
+        const char* why = "not cleared";
+        ASSERT_EQ(1, parse_bitmap(&file, exact.data(), exact.size(), &why)) << d.stream.size();
+        EXPECT_STREQ(d.what, why) << d.stream.size();
+        EXPECT_EQ(d.pixels, pixels_of(file)) << (d.what ? d.what : "whole");
+    }
 }
 
 TEST_F(Bitmaps, DefectiveFilesAreRefusedAndLeaveTheRecordAsItWas) {
@@ -194,10 +416,34 @@ TEST_F(Bitmaps, DefectiveFilesAreRefusedAndLeaveTheRecordAsItWas) {
         change(s);
         cases.push_back({make_bmp(s), reason});
     };
-    with([](BmpLayout& s) { s.compression = 1; }, "compressed");
-    with([](BmpLayout& s) { s.bits = 4; }, "depth not 8, 16 or 24 bits");
-    with([](BmpLayout& s) { s.bits = 32; }, "depth not 8, 16 or 24 bits");
-    with([](BmpLayout& s) { s.header = 64; }, "info header size not 40, 108 or 124");
+    with([](BmpLayout& s) { s.compression = 4; }, "holds a JPEG or PNG picture");
+    with([](BmpLayout& s) { s.compression = 7; }, "unknown compression");
+    with([](BmpLayout& s) { s.compression = 2; }, "run-length coding for another depth");
+    with([](BmpLayout& s) { s.compression = 3; }, "colour masks for a depth below 16 bits");
+    with([](BmpLayout& s) { s.bits = 3; }, "depth not 1, 2, 4, 8, 16, 24 or 32 bits");
+    with([](BmpLayout& s) { s.bits = 48; }, "depth not 1, 2, 4, 8, 16, 24 or 32 bits");
+    with([](BmpLayout& s) { s.header = 64; }, "info header size not 12, 40, 52, 56, 108 or 124");
+    with(
+        [](BmpLayout& s) {
+            s.bits = 16;
+            s.compression = 3;  // and no masks behind the header
+        },
+        "colour masks missing");
+    with(
+        [](BmpLayout& s) {
+            s.bits = 16;
+            s.compression = 3;
+            s.masks = {0xF800, 0x0FE0, 0x001F};  // red and green share a bit
+        },
+        "colour masks invalid");
+    with(
+        [](BmpLayout& s) {
+            s.bits = 32;
+            s.compression = 3;
+            s.header = 124;
+            s.masks = {0xFF0000, 0xF0F0, 0xFF};  // not one run of bits
+        },
+        "colour masks invalid");
     with([](BmpLayout& s) { s.width = 0; }, "width or height zero or negative width");
     with([](BmpLayout& s) { s.height = 0; }, "width or height zero or negative width");
     with([](BmpLayout& s) { s.width = -3; }, "width or height zero or negative width");
@@ -249,16 +495,23 @@ TEST_F(Bitmaps, FilesOnDiskAndTheReasonInTheLog) {
     std::string good = temp_path("good.bmp");
     std::string bad = temp_path("bad.bmp");
     write_file(good, make_bmp(BmpLayout{}));
+    std::string damaged = temp_path("damaged.bmp");
     BmpLayout packed;
     packed.compression = 2;
     write_file(bad, make_bmp(packed));
+    packed.compression = 1;
+    packed.rows = {2, 9};  // two pixels, then nothing: no end of the row or the picture
+    write_file(damaged, make_bmp(packed));
     ASSERT_EQ(1, open_error_file(log.c_str()));
+    EXPECT_EQ(1, load_bitmap_file(&file, damaged.c_str()));
+    EXPECT_EQ(9, file.buffer[3]);
     EXPECT_EQ(1, load_bitmap_file(&file, good.c_str()));
     EXPECT_EQ(0, load_bitmap_file(&file, bad.c_str()));
     EXPECT_EQ(0, load_bitmap_file(&file, "/nonexistent-dir/x.bmp"));
     close_error_file();
     std::string text = read_file(log);
-    EXPECT_NE(std::string::npos, text.find("bitmap refused, compressed: "));
+    EXPECT_NE(std::string::npos, text.find("bitmap damaged, stream cut short: "));
+    EXPECT_NE(std::string::npos, text.find("bitmap refused, run-length coding for another depth"));
     EXPECT_NE(std::string::npos,
               text.find("bitmap refused, cannot be opened: /nonexistent-dir/x.bmp"));
 
