@@ -125,16 +125,15 @@ TEST_F(Loudness, TunesMeetTheTargetTheScreamStandsAboveThemAndTheMixNeverClips) 
     ASSERT_LE(0, scream);
     ASSERT_EQ(1, play_sound(scream, 0));
     Meter alone;
-    double shortterm = -HUGE_VAL, momentary = -HUGE_VAL;
+    double momentary = -HUGE_VAL;
     std::vector<float> out(2 * kBlock);
-    for (int block = 0; block < 30; ++block) {
+    for (int block = 0; block < 10; ++block) {
         mixer_render(out.data(), kBlock);
         alone.add(out.data(), kBlock);
-        shortterm = std::max(shortterm, alone.shortterm());
         momentary = std::max(momentary, alone.momentary());
     }
-    std::printf("scream     %6.2f LUFS short-term, %6.2f momentary at its loudest, %6.2f dBTP\n",
-                shortterm, momentary, alone.true_peak_db());
+    std::printf("scream     %6.2f LUFS momentary at its loudest, %6.2f dBTP\n", momentary,
+                alone.true_peak_db());
     EXPECT_NEAR(6.0, momentary - loud.integrated, 1.0);
 
     // The loudest tune again, with the scream starting just before its loudest

@@ -1,7 +1,7 @@
 // The scream of a death: a synthesized vocal cry whose pitch jumps up, wavers
 // and falls, shaped by moving vowel formants, with breath noise; unsigned
-// 8-bit mono samples, about 6 LU above the music at its loudest 400 ms. No globals. Standard
-// library only.
+// 8-bit mono samples, at their loudest 400 ms about 6 LU above the music. No
+// globals. Standard library only.
 #pragma once
 
 #include <cstdint>
