@@ -1,10 +1,11 @@
-// The mixer: a list of inputs summed into float stereo under one lock. It opens
-// the backend's output with its first user and closes it with its last; the
-// output (a device thread, a null output, or the headless pump) calls
-// mixer_render through the pull function handed to the backend.
+// The mixer: a list of inputs summed into float stereo under one lock, then a
+// peak limiter. It opens the backend's output with its first user and closes it
+// with its last; the output (a device thread, a null output, or the headless
+// pump) calls mixer_render through the pull function handed to the backend.
 #include "platform/mixer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/backend.h"
@@ -18,6 +19,17 @@ std::vector<MixerInput*> inputs;
 int rate = 0;        // output rate; 0 while closed, so a pull renders silence
 int open_count = 0;  // mixer_open calls not yet undone
 bool output_open = false;
+
+// The limiter: a sum louder than the ceiling is scaled down at once, from the
+// frame that would pass it, and the gain comes back to 1 over about a tenth of
+// a second. Below the ceiling, with the gain back at 1, samples pass unchanged.
+// The state is the gain's distance below 1, which decays by a factor per frame
+// and so keeps its precision all the way back.
+constexpr float kCeiling = 0.944f;       // -0.5 dBFS
+constexpr double kReleaseSeconds = 0.1;  // time constant of the gain's return to 1
+constexpr float kLeastCut = 1e-4f;       // a smaller cut (under 0.001 dB) is dropped
+float limiter_cut = 0.0f;                // 1 minus the gain applied to the last frame
+float lowest_gain = 1.0f;                // the smallest gain since the output opened
 
 void pull(float* stereo, int frames, void*) {
     mixer_render(stereo, frames);
@@ -39,6 +51,8 @@ int mixer_open() {
     if (!output_open || output_rate <= 0) output_rate = kDefaultRate;
     std::lock_guard<std::mutex> hold(lock);
     rate = output_rate;
+    limiter_cut = 0.0f;
+    lowest_gain = 1.0f;
     return rate;
 }
 
@@ -76,6 +90,24 @@ void mixer_render(float* out, int frames) {
     std::lock_guard<std::mutex> hold(lock);
     if (rate == 0) return;
     for (MixerInput* input : inputs) input->mix_into(out, frames, rate);
-    for (long i = 0; i < 2 * static_cast<long>(frames); ++i)
-        out[i] = std::clamp(out[i], -1.0f, 1.0f);
+    const float decay = static_cast<float>(std::exp(-1.0 / (kReleaseSeconds * rate)));
+    float cut = limiter_cut;
+    for (float* f = out; f < out + 2 * static_cast<long>(frames); f += 2) {
+        cut = cut > kLeastCut ? cut * decay : 0.0f;
+        float peak = std::max(std::fabs(f[0]), std::fabs(f[1]));
+        if (peak * (1.0f - cut) > kCeiling) {
+            cut = 1.0f - kCeiling / peak;
+            lowest_gain = std::min(lowest_gain, 1.0f - cut);
+        }
+        if (cut > 0.0f) {
+            f[0] *= 1.0f - cut;
+            f[1] *= 1.0f - cut;
+        }
+    }
+    limiter_cut = cut;
+}
+
+float mixer_lowest_gain() {
+    std::lock_guard<std::mutex> hold(lock);
+    return lowest_gain;
 }

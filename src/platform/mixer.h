@@ -1,7 +1,7 @@
 // The mixer: everything that sounds (the sound device's playing buffers, the
 // MIDI player) adds itself as an input, and the output pulls the sum as 32-bit
-// float stereo, saturated to -1..1. One lock keeps the output's thread out while
-// the game thread changes what the inputs read. Needs the backend's audio output.
+// float stereo through a limiter that keeps it below full scale. One lock keeps the output's thread
+// out while the game thread changes what the inputs read. Needs the backend's audio output.
 #pragma once
 
 #include <mutex>
@@ -28,6 +28,10 @@ int mixer_rate();
 void mixer_add(MixerInput* input);
 // removes an input; once this returns, the output no longer calls it; takes the lock
 void mixer_remove(MixerInput* input);
-// renders frames stereo frames into out: zeros, every input added, then each
-// sample saturated to -1..1; takes the lock; silence while closed
+// renders frames stereo frames into out: zeros, every input added, then the
+// limiter, which holds every sample within -0.5 dBFS; takes the lock; silence
+// while closed
 void mixer_render(float* out, int frames);
+// the smallest gain the limiter has applied since the output opened; 1 when it
+// has not had to act
+float mixer_lowest_gain();

@@ -128,18 +128,33 @@ TEST_F(Dsound, LoopingWrapsWithoutAClick) {
     for (int i = 0; i < 5000; ++i) ASSERT_NEAR(100.0f / 128.0f, out[2 * i], 1e-6) << i;
 }
 
-TEST_F(Dsound, SumsSaturate) {
+TEST_F(Dsound, SumsPastFullScaleAreLimitedAndTheGainComesBackSmoothly) {
+    const float ceiling = 0.944f;  // -0.5 dBFS
     DirectSoundBuffer* a = make(std::vector<int>(100, 127));
     DirectSoundBuffer* b = make(std::vector<int>(100, 127));
+    DirectSoundBuffer* quiet = make(std::vector<int>(100, 40));
     DirectSoundBuffer* c = make(std::vector<int>(100, -128));
     a->play(0, 0, DSBPLAY_LOOPING);
     b->play(0, 0, DSBPLAY_LOOPING);
-    EXPECT_EQ(1.0f, render(10)[0]);
+    std::vector<float> out = render(10);
+    for (float v : out) ASSERT_NEAR(ceiling, v, 1e-4);  // from the first frame on
+    EXPECT_NEAR(ceiling / (2 * 127 / 128.0f), mixer_lowest_gain(), 1e-4);
+
+    // The gain rises back over a tenth of a second or so, without a step, and
+    // then leaves a quiet sound exactly as it was.
     a->stop();
     b->stop();
+    quiet->play(0, 0, DSBPLAY_LOOPING);
+    out = render(44100);
+    EXPECT_LT(out[0], 0.5f * 40 / 128.0f);
+    for (int i = 1; i < 44100; ++i) ASSERT_LE(out[2 * i] - out[2 * i - 2], 1e-3f) << i;
+    EXPECT_EQ(40 / 128.0f, out[2 * 44099]);
+
+    quiet->stop();
     c->play(0, 0, DSBPLAY_LOOPING);
     c->set_volume(0);
-    EXPECT_EQ(-1.0f, render(10)[1]);
+    out = render(10);
+    for (float v : out) ASSERT_NEAR(-ceiling, v, 1e-4);
 }
 
 TEST_F(Dsound, DuplicatesShareSamplesButNotPositionOrControls) {

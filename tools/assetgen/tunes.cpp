@@ -140,26 +140,28 @@ MidiSong song_of(int bpm, int bars, int division) {
 
 // ---- the four tunes ---------------------------------------------------------
 
+// Its channel volumes sit a little above the other tunes' so that it plays as
+// loud as they do through the one synthesizer gain.
 MidiSong title_tune() {
     MidiSong s = song_of(80, 17, 480);
     Arranger a{62, 480, 1920, {}};
     a.chords = {{0, MAJ}, {9, MIN}, {5, MAJ}, {7, MAJ}, {0, MAJ}, {4, MIN},
                 {5, MAJ}, {7, MAJ}, {9, MIN}, {5, MAJ}, {0, MAJ}, {7, MAJ},
                 {9, MIN}, {5, MAJ}, {7, MAJ}, {0, MAJ}, {0, MAJ}};
-    MidiTrack melody = track("Flute", 0, 73, 100, 70);
+    MidiTrack melody = track("Flute", 0, 73, 103, 70);
     add_melody(melody,
                "3h. 5q | 6q 5q 3h | 4q 3q 2q 1q | 2w | 3h. 5q | 5q 6q 7h | 1'q 7q 6q 4q | 5w |"
                "3'h 2'q 1'q | 2'q 1'q 6h | 5q 6q 5q 3q | 2w | 3'h 2'q 1'q | 2'q 1'q 6q 4q |"
                "5q 6q 7q 2'q | 1'w",
                62 + 12, false, 0, 92, 480);
-    MidiTrack harp = track("Harp", 1, 46, 90, 40);
+    MidiTrack harp = track("Harp", 1, 46, 93, 40);
     a.arpeggio(harp, 0, 16, "01234321", 50, 70);
-    MidiTrack strings = track("Strings", 2, 48, 80, 84);
+    MidiTrack strings = track("Strings", 2, 48, 83, 84);
     a.pad(strings, 0, 16, 55, 52);
-    MidiTrack bass = track("Bass", 3, 32, 100, 64);
+    MidiTrack bass = track("Bass", 3, 32, 103, 64);
     a.bass(bass, 0, 15, "R---F---", 38, 84);
     a.bass(bass, 16, 16, "R-------", 38, 84);
-    MidiTrack drums = track("Drums", 9, 0, 80, 64);
+    MidiTrack drums = track("Drums", 9, 0, 83, 64);
     a.drums(drums, 4, 15, 51, "o...g...o...g...");
     a.drums(drums, 4, 15, 36, "o.......g.......");
     a.drums(drums, 8, 15, 37, "........g.......");
