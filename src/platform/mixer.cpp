@@ -94,6 +94,10 @@ void mixer_render(float* out, int frames) {
     float cut = limiter_cut;
     for (float* f = out; f < out + 2 * static_cast<long>(frames); f += 2) {
         cut = cut > kLeastCut ? cut * decay : 0.0f;
+        // A sample that is not a number (a broken input) is silence, not a
+        // gain of zero for the tenth of a second after it.
+        if (!std::isfinite(f[0])) f[0] = 0.0f;
+        if (!std::isfinite(f[1])) f[1] = 0.0f;
         float peak = std::max(std::fabs(f[0]), std::fabs(f[1]));
         if (peak * (1.0f - cut) > kCeiling) {
             cut = 1.0f - kCeiling / peak;

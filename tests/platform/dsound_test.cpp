@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "platform/backend.h"
 #include "test_util.h"
@@ -155,6 +156,25 @@ TEST_F(Dsound, SumsPastFullScaleAreLimitedAndTheGainComesBackSmoothly) {
     c->set_volume(0);
     out = render(10);
     for (float v : out) ASSERT_NEAR(-ceiling, v, 1e-4);
+}
+
+// An input that writes something not a number: that frame is silent, and the
+// limiter does not turn the sound down for the frames after it.
+TEST_F(Dsound, SamplesThatAreNotNumbersAreSilence) {
+    struct Broken final : MixerInput {
+        void mix_into(float* out, int frames, int) override {
+            out[0] = std::numeric_limits<float>::infinity();
+            out[1] = std::numeric_limits<float>::quiet_NaN();
+            for (int i = 1; i < frames; ++i) out[2 * i] += 0.5f, out[2 * i + 1] += 0.5f;
+        }
+    } broken;
+    mixer_add(&broken);
+    std::vector<float> out = render(4);
+    mixer_remove(&broken);
+    EXPECT_EQ(0.0f, out[0]);
+    EXPECT_EQ(0.0f, out[1]);
+    EXPECT_EQ(0.5f, out[6]);
+    EXPECT_EQ(1.0f, mixer_lowest_gain());
 }
 
 TEST_F(Dsound, DuplicatesShareSamplesButNotPositionOrControls) {
