@@ -5,7 +5,14 @@
 // one output device whose thread pulls the mixer; where none can be opened, a
 // thread of our own pulls it in real time and drops it, so that everything
 // keeps the same time and plays silent.
+//
+// The keyboard, the mouse's buttons and the game controllers each keep their
+// own state; what is fed is their union, so a key held on one stays down when
+// the other lets go. Losing the focus lets go of everything and gives the
+// pointer back to the desktop.
 #include "platform/sdl/sdl_backend.h"
+
+#include "platform/sdl/sdl_gamepad.h"
 
 #include <SDL.h>
 
@@ -13,7 +20,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/input_feed.h"
@@ -90,6 +99,11 @@ public:
 
 private:
     void handle(const SDL_Event& e);
+    void set_key(int vk, bool down);
+    void set_button(int button, bool down);
+    void feed_union(int vk);
+    void read_pads();
+    void release_everything();
     void toggle_full_screen();
     void show_black();
     bool open_audio_device(int* rate);
@@ -113,6 +127,15 @@ private:
     std::thread null_output_;  // stands in for a device that could not be opened
     std::atomic<bool> null_running_{false};
     bool said_silent_ = false;
+
+    bool keyboard_[256] = {};  // keys held on the keyboard
+    bool pad_keys_[256] = {};  // keys held on the controllers
+    bool mouse_buttons_[4] = {};
+    bool pad_fire_ = false;  // the controllers hold the left button
+    bool focused_ = true;    // the controllers count only while focused
+    Gamepads pads_;
+    std::uint32_t pad_tick_ = 0;  // tick of the controllers' previous read
+    bool pad_read_ = false;       // pad_tick_ holds a read
 };
 
 constexpr int kNullRate = 48000;            // the null output's rate, in Hz
@@ -226,7 +249,7 @@ void SdlBackend::idle() {
 }
 
 int SdlBackend::open_window(const char* caption, int width, int height) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER) != 0) {
         std::fprintf(stderr, "vantorel17: cannot open a window: %s (try --headless)\n",
                      SDL_GetError());
         return 0;
@@ -266,7 +289,9 @@ void SdlBackend::close_window() {
     if (window_) SDL_DestroyWindow(window_);
     renderer_ = nullptr;
     window_ = nullptr;
-    if (video_started_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    gamepad_close_all(pads_);
+    if (video_started_)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER);
     video_started_ = false;
 }
 
@@ -318,6 +343,21 @@ void SdlBackend::handle(const SDL_Event& e) {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) feed_close_request();
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) feed_paint_request();
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                focused_ = false;
+                if (from_devices) release_everything();
+                SDL_SetRelativeMouseMode(SDL_FALSE);
+            }
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                focused_ = true;
+                SDL_SetRelativeMouseMode(SDL_TRUE);
+            }
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+            gamepad_open(pads_, e.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            gamepad_close(pads_, e.cdevice.which);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
@@ -327,7 +367,7 @@ void SdlBackend::handle(const SDL_Event& e) {
                 if (!e.key.repeat) toggle_full_screen();
                 break;  // Alt+Enter belongs to the window, not to the game
             }
-            if (from_devices) feed_key(vk_from_scancode(e.key.keysym.scancode), down);
+            if (from_devices) set_key(vk_from_scancode(e.key.keysym.scancode), down);
             break;
         }
         case SDL_MOUSEMOTION:
@@ -339,7 +379,7 @@ void SdlBackend::handle(const SDL_Event& e) {
                          : e.button.button == SDL_BUTTON_RIGHT  ? 1
                          : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                                 : 3;
-            if (from_devices) feed_mouse_button(button, e.type == SDL_MOUSEBUTTONDOWN);
+            if (from_devices) set_button(button, e.type == SDL_MOUSEBUTTONDOWN);
             break;
         }
         default:
@@ -351,7 +391,58 @@ void SdlBackend::pump(bool new_pass) {
     if (!video_started_) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) handle(e);
+    if (!options_.has_script) read_pads();
     if (new_pass && options_.has_script) feed_script_pass(options_.script, pass_count() - 1);
+}
+
+void SdlBackend::feed_union(int vk) {
+    feed_key(vk, keyboard_[vk] || pad_keys_[vk]);
+}
+
+void SdlBackend::set_key(int vk, bool down) {
+    if (vk < 0 || vk > 255) return;
+    keyboard_[vk] = down;
+    feed_union(vk);
+}
+
+void SdlBackend::set_button(int button, bool down) {
+    mouse_buttons_[button] = down;
+    feed_mouse_button(button, down || (button == 0 && pad_fire_));
+}
+
+// Feeds what the controllers hold now where it changed, and the right stick's
+// motion over the ticks since the previous read, so that the pointer's speed
+// does not depend on how often events are pumped.
+void SdlBackend::read_pads() {
+    std::uint32_t now = get_tick_count();
+    std::uint32_t elapsed = pad_read_ ? now - pad_tick_ : 0;
+    pad_tick_ = now;
+    pad_read_ = true;
+    PadReading r;
+    std::int32_t dx = 0, dy = 0;
+    if (focused_) gamepad_read(pads_, elapsed, &r, &dx, &dy);
+    const std::pair<int, bool> keys[] = {{VK_LEFT, r.left},    {VK_RIGHT, r.right},
+                                         {VK_UP, r.up},        {VK_DOWN, r.down},
+                                         {VK_RETURN, r.enter}, {VK_ESCAPE, r.escape}};
+    for (auto [vk, down] : keys) {
+        if (pad_keys_[vk] == down) continue;
+        pad_keys_[vk] = down;
+        feed_union(vk);
+    }
+    if (pad_fire_ != r.fire) {
+        pad_fire_ = r.fire;
+        feed_mouse_button(0, mouse_buttons_[0] || pad_fire_);
+    }
+    if (dx != 0 || dy != 0) feed_mouse_motion(dx, dy);
+}
+
+void SdlBackend::release_everything() {
+    feed_release_all_keys();
+    for (int b = 0; b < 4; ++b) feed_mouse_button(b, false);
+    std::fill(std::begin(keyboard_), std::end(keyboard_), false);
+    std::fill(std::begin(pad_keys_), std::end(pad_keys_), false);
+    std::fill(std::begin(mouse_buttons_), std::end(mouse_buttons_), false);
+    pad_fire_ = false;
 }
 
 void SdlBackend::set_pointer_visible(bool visible) {
