@@ -4,9 +4,14 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/input_feed.h"
+#include "platform/sdl/screenshot_file.h"
 #include "platform/win32.h"
 #include "support/clock.h"
 #include "test_util.h"
@@ -108,4 +113,55 @@ TEST(SdlBackend, FocusLossReleasesWhatIsHeld) {
     EXPECT_TRUE(pump());
     set_backend(nullptr);
     reset_window_system();
+}
+
+// The pictures folder is the user-dirs.dirs entry, else ~/Pictures; a second
+// screenshot in the same second gets a name of its own.
+TEST(SdlBackend, ScreenshotNamesAndFolder) {
+    std::string root = std::string(V17_TEST_TMP) + "/shots";
+    std::filesystem::remove_all(root);
+    ASSERT_EQ(1, make_folder(root + "/home/.config"));
+    std::string dirs = root + "/home/.config/user-dirs.dirs";
+    {
+        std::FILE* f = std::fopen(dirs.c_str(), "w");
+        ASSERT_NE(nullptr, f);
+        std::fputs("# XDG_PICTURES_DIR=\"$HOME/Wrong\"\nXDG_PICTURES_DIR=\"$HOME/My Shots\"\n", f);
+        std::fclose(f);
+    }
+    EXPECT_EQ(root + "/home/My Shots", pictures_folder(dirs, root + "/home"));
+    EXPECT_EQ("/h/Pictures", pictures_folder(root + "/missing", "/h"));
+
+    // F12 writes the frame last presented into the folder, made where missing.
+    setenv("HOME", (root + "/home").c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    reset_window_system();
+    SdlBackendOptions options;
+    options.windowed = true;
+    set_backend(make_sdl_backend(std::move(options)));
+    ASSERT_EQ(1, backend()->open_window("t", 64, 32));
+    std::vector<std::uint8_t> frame(64 * 32, 7);
+    std::uint8_t palette[768] = {};
+    backend()->present(frame.data(), 64, 64, 32, palette);
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.scancode = SDL_SCANCODE_F12;
+    SDL_PushEvent(&e);
+    SDL_PushEvent(&e);
+    ::testing::internal::CaptureStderr();
+    backend()->pump(false);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(0, async_key_state(0x7B) & 0x8000);  // F12 is not the game's
+    set_backend(nullptr);
+    reset_window_system();
+    // Two saves, each said on its own line, in two files of the folder.
+    std::vector<std::string> paths;
+    for (std::size_t at = said.find(root); at != std::string::npos; at = said.find(root, at))
+        paths.push_back(said.substr(at, said.find('\n', at) - at)), at += paths.back().size();
+    ASSERT_EQ(2u, paths.size()) << said;
+    EXPECT_NE(paths[0], paths[1]);
+    for (const std::string& path : paths) {
+        EXPECT_EQ(0u, path.find(root + "/home/My Shots/vantorel17-")) << path;
+        EXPECT_GT(std::filesystem::file_size(path), 0u) << path;
+    }
 }

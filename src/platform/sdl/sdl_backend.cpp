@@ -12,6 +12,7 @@
 // pointer back to the desktop.
 #include "platform/sdl/sdl_backend.h"
 
+#include "platform/sdl/screenshot_file.h"
 #include "platform/sdl/sdl_gamepad.h"
 
 #include <SDL.h>
@@ -20,11 +21,15 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <iterator>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/headless/png_file.h"
 #include "platform/input_feed.h"
 #include "platform/present8.h"
 #include "platform/ticks.h"
@@ -105,6 +110,8 @@ private:
     void read_pads();
     void release_everything();
     void toggle_full_screen();
+    void cover_the_screen();
+    void save_screenshot();
     void show_black();
     bool open_audio_device(int* rate);
     void run_null_output();
@@ -117,6 +124,10 @@ private:
     int texture_w_ = 0, texture_h_ = 0;
     bool video_started_ = false;
     bool full_screen_ = false;
+    int game_w_ = 0, game_h_ = 0;      // the window's size when not full screen
+    std::vector<std::uint8_t> shown_;  // the last frame presented, width x height indices
+    std::uint8_t shown_palette_[768] = {};
+    int shown_w_ = 0, shown_h_ = 0;
     std::uint32_t real_start_ = 0;     // real and virtual tick counts when the window
     std::uint32_t virtual_start_ = 0;  // opened: the origin of the pacing
 
@@ -256,10 +267,17 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
     }
     video_started_ = true;
     full_screen_ = !options_.windowed;
+    game_w_ = width;
+    game_h_ = height;
     Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
     if (full_screen_) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                               height, flags);
+    // Full screen, the window is made the display's size at its origin, so that
+    // it covers the screen also where no window manager does it for us.
+    SDL_Rect bounds{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+    SDL_Rect display{};
+    if (full_screen_ && SDL_GetDisplayBounds(0, &display) == 0 && display.w > 0 && display.h > 0)
+        bounds = display;
+    window_ = SDL_CreateWindow(caption, bounds.x, bounds.y, bounds.w, bounds.h, flags);
     if (!window_) {
         std::fprintf(stderr, "vantorel17: cannot open a window: %s\n", SDL_GetError());
         close_window();
@@ -272,8 +290,6 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
         close_window();
         return 0;
     }
-    // The picture keeps its aspect, scaled to fit, with black bars around it.
-    SDL_RenderSetLogicalSize(renderer_, width, height);
     SDL_SetRelativeMouseMode(SDL_TRUE);
     real_start_ = SDL_GetTicks();
     virtual_start_ = get_tick_count();
@@ -303,10 +319,20 @@ void SdlBackend::show_black() {
 }
 
 // Expands the palette indices through a 256-entry table into the streaming
-// texture and shows it over the whole logical size, so the aspect is kept.
+// texture and shows it scaled whole into the window's real size, its aspect
+// kept, with black bars around it. A copy of the indices and the palette is
+// kept for a screenshot.
 void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
                          const std::uint8_t* palette_rgb) {
     if (!renderer_ || !pixels || width <= 0 || height <= 0) return;
+    shown_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        std::memcpy(shown_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
+                    pixels + static_cast<std::ptrdiff_t>(y) * pitch,
+                    static_cast<std::size_t>(width));
+    if (palette_rgb) std::memcpy(shown_palette_, palette_rgb, sizeof shown_palette_);
+    shown_w_ = width;
+    shown_h_ = height;
     if (!texture_ || texture_w_ != width || texture_h_ != height) {
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
@@ -324,14 +350,53 @@ void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int h
     SDL_UnlockTexture(texture_);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    int out_w = 0, out_h = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &out_w, &out_h) != 0 || out_w <= 0 || out_h <= 0)
+        SDL_GetWindowSize(window_, &out_w, &out_h);
+    SDL_Rect to{0, 0, out_w, out_h};
+    if (static_cast<long long>(out_w) * height > static_cast<long long>(out_h) * width) {
+        to.w = static_cast<int>(static_cast<long long>(width) * out_h / height);  // pillarbox
+        to.x = (out_w - to.w) / 2;
+    } else {
+        to.h = static_cast<int>(static_cast<long long>(height) * out_w / width);  // letterbox
+        to.y = (out_h - to.h) / 2;
+    }
+    SDL_RenderCopy(renderer_, texture_, nullptr, &to);
     SDL_RenderPresent(renderer_);
+}
+
+void SdlBackend::cover_the_screen() {
+    SDL_Rect display{};
+    int index = SDL_GetWindowDisplayIndex(window_);
+    if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &display) != 0 || display.w <= 0) return;
+    SDL_SetWindowPosition(window_, display.x, display.y);
+    SDL_SetWindowSize(window_, display.w, display.h);
 }
 
 void SdlBackend::toggle_full_screen() {
     full_screen_ = !full_screen_;
-    SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (full_screen_) {
+        cover_the_screen();
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window_, 0);
+        SDL_SetWindowSize(window_, game_w_, game_h_);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
     show_black();
+}
+
+// Writes the last frame presented into the pictures folder and says where.
+void SdlBackend::save_screenshot() {
+    if (shown_.empty()) return;
+    std::string folder = user_pictures_folder();
+    std::string path = make_folder(folder) ? screenshot_path(folder, std::time(nullptr)) : "";
+    if (!path.empty() &&
+        write_png8(path.c_str(), shown_.data(), shown_w_, shown_w_, shown_h_, shown_palette_)) {
+        std::fprintf(stderr, "vantorel17: screenshot saved to %s\n", path.c_str());
+    } else {
+        std::fprintf(stderr, "vantorel17: cannot save a screenshot in %s\n", folder.c_str());
+    }
 }
 
 void SdlBackend::handle(const SDL_Event& e) {
@@ -366,6 +431,10 @@ void SdlBackend::handle(const SDL_Event& e) {
             if (down && alt && e.key.keysym.scancode == SDL_SCANCODE_RETURN) {
                 if (!e.key.repeat) toggle_full_screen();
                 break;  // Alt+Enter belongs to the window, not to the game
+            }
+            if (e.key.keysym.scancode == SDL_SCANCODE_F12) {
+                if (down && !e.key.repeat) save_screenshot();
+                break;  // so does the screenshot key
             }
             if (from_devices) set_key(vk_from_scancode(e.key.keysym.scancode), down);
             break;
