@@ -1,9 +1,17 @@
 // The SDL backend on SDL's dummy video driver: a real window on the real clock.
 #include "platform/sdl/sdl_backend.h"
 
-#include <algorithm>
-#include <cstdlib>
+#include <SDL.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/input_feed.h"
+#include "platform/sdl/screenshot_file.h"
 #include "platform/win32.h"
 #include "support/clock.h"
 #include "test_util.h"
@@ -56,4 +64,104 @@ TEST(SdlBackend, TheFrameWaitSleepsAndKeepsThePace) {
     // A busy machine may make a frame late now and then; the pace holds.
     EXPECT_GE(on_time, (kFrames - 1) * 9 / 10);
     EXPECT_LT(polls, kFrames * 30 / 4) << "polls in " << kFrames * 30 << " ms of waiting";
+}
+
+// Losing the focus lets go of the keys and buttons held; the window's close
+// button still asks to close.
+TEST(SdlBackend, FocusLossReleasesWhatIsHeld) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    reset_window_system();
+    SdlBackendOptions options;
+    options.windowed = true;
+    set_backend(make_sdl_backend(std::move(options)));
+    WNDCLASSEX wc{};
+    wc.lpfnWndProc = plain_proc;
+    wc.lpszClassName = "SDLFOCUS";
+    ASSERT_NE(0, register_class_ex(&wc));
+    ASSERT_NE(nullptr, create_window_ex(0, "SDLFOCUS", "t", WS_POPUP | WS_VISIBLE, 0, 0, 320, 200,
+                                        nullptr, nullptr, nullptr, nullptr));
+    auto pump = [] {  // true when the window was asked to close
+        MSG msg;
+        bool close = false;
+        for (int i = 0; i < 4 && peek_message(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
+            close |= msg.message == WM_CLOSE;
+        return close;
+    };
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.scancode = SDL_SCANCODE_LEFT;
+    SDL_PushEvent(&e);
+    e = SDL_Event{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&e);
+    pump();
+    EXPECT_NE(0, async_key_state(VK_LEFT) & 0x8000);
+    EXPECT_EQ(1, mouse_button_down(0));
+
+    e = SDL_Event{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    SDL_PushEvent(&e);
+    pump();
+    EXPECT_EQ(0, async_key_state(VK_LEFT) & 0x8000);
+    EXPECT_EQ(0, mouse_button_down(0));
+    EXPECT_EQ(SDL_FALSE, SDL_GetRelativeMouseMode());
+
+    e.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&e);
+    EXPECT_TRUE(pump());
+    set_backend(nullptr);
+    reset_window_system();
+}
+
+// The pictures folder is the user-dirs.dirs entry, else ~/Pictures; a second
+// screenshot in the same second gets a name of its own.
+TEST(SdlBackend, ScreenshotNamesAndFolder) {
+    std::string root = std::string(V17_TEST_TMP) + "/shots";
+    std::filesystem::remove_all(root);
+    ASSERT_EQ(1, make_folder(root + "/home/.config"));
+    std::string dirs = root + "/home/.config/user-dirs.dirs";
+    {
+        std::FILE* f = std::fopen(dirs.c_str(), "w");
+        ASSERT_NE(nullptr, f);
+        std::fputs("# XDG_PICTURES_DIR=\"$HOME/Wrong\"\nXDG_PICTURES_DIR=\"$HOME/My Shots\"\n", f);
+        std::fclose(f);
+    }
+    EXPECT_EQ(root + "/home/My Shots", pictures_folder(dirs, root + "/home"));
+    EXPECT_EQ("/h/Pictures", pictures_folder(root + "/missing", "/h"));
+
+    // F12 writes the frame last presented into the folder, made where missing.
+    setenv("HOME", (root + "/home").c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    reset_window_system();
+    SdlBackendOptions options;
+    options.windowed = true;
+    set_backend(make_sdl_backend(std::move(options)));
+    ASSERT_EQ(1, backend()->open_window("t", 64, 32));
+    std::vector<std::uint8_t> frame(64 * 32, 7);
+    std::uint8_t palette[768] = {};
+    backend()->present(frame.data(), 64, 64, 32, palette);
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.scancode = SDL_SCANCODE_F12;
+    SDL_PushEvent(&e);
+    SDL_PushEvent(&e);
+    ::testing::internal::CaptureStderr();
+    backend()->pump(false);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(0, async_key_state(0x7B) & 0x8000);  // F12 is not the game's
+    set_backend(nullptr);
+    reset_window_system();
+    // Two saves, each said on its own line, in two files of the folder.
+    std::vector<std::string> paths;
+    for (std::size_t at = said.find(root); at != std::string::npos; at = said.find(root, at))
+        paths.push_back(said.substr(at, said.find('\n', at) - at)), at += paths.back().size();
+    ASSERT_EQ(2u, paths.size()) << said;
+    EXPECT_NE(paths[0], paths[1]);
+    for (const std::string& path : paths) {
+        EXPECT_EQ(0u, path.find(root + "/home/My Shots/vantorel17-")) << path;
+        EXPECT_GT(std::filesystem::file_size(path), 0u) << path;
+    }
 }

@@ -5,7 +5,15 @@
 // one output device whose thread pulls the mixer; where none can be opened, a
 // thread of our own pulls it in real time and drops it, so that everything
 // keeps the same time and plays silent.
+//
+// The keyboard, the mouse's buttons and the game controllers each keep their
+// own state; what is fed is their union, so a key held on one stays down when
+// the other lets go. Losing the focus lets go of everything and gives the
+// pointer back to the desktop.
 #include "platform/sdl/sdl_backend.h"
+
+#include "platform/sdl/screenshot_file.h"
+#include "platform/sdl/sdl_gamepad.h"
 
 #include <SDL.h>
 
@@ -13,9 +21,15 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iterator>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "platform/headless/png_file.h"
 #include "platform/input_feed.h"
 #include "platform/present8.h"
 #include "platform/ticks.h"
@@ -90,7 +104,14 @@ public:
 
 private:
     void handle(const SDL_Event& e);
+    void set_key(int vk, bool down);
+    void set_button(int button, bool down);
+    void feed_union(int vk);
+    void read_pads();
+    void release_everything();
     void toggle_full_screen();
+    void cover_the_screen();
+    void save_screenshot();
     void show_black();
     bool open_audio_device(int* rate);
     void run_null_output();
@@ -103,6 +124,10 @@ private:
     int texture_w_ = 0, texture_h_ = 0;
     bool video_started_ = false;
     bool full_screen_ = false;
+    int game_w_ = 0, game_h_ = 0;      // the window's size when not full screen
+    std::vector<std::uint8_t> shown_;  // the last frame presented, width x height indices
+    std::uint8_t shown_palette_[768] = {};
+    int shown_w_ = 0, shown_h_ = 0;
     std::uint32_t real_start_ = 0;     // real and virtual tick counts when the window
     std::uint32_t virtual_start_ = 0;  // opened: the origin of the pacing
 
@@ -113,6 +138,15 @@ private:
     std::thread null_output_;  // stands in for a device that could not be opened
     std::atomic<bool> null_running_{false};
     bool said_silent_ = false;
+
+    bool keyboard_[256] = {};  // keys held on the keyboard
+    bool pad_keys_[256] = {};  // keys held on the controllers
+    bool mouse_buttons_[4] = {};
+    bool pad_fire_ = false;  // the controllers hold the left button
+    bool focused_ = true;    // the controllers count only while focused
+    Gamepads pads_;
+    std::uint32_t pad_tick_ = 0;  // tick of the controllers' previous read
+    bool pad_read_ = false;       // pad_tick_ holds a read
 };
 
 constexpr int kNullRate = 48000;            // the null output's rate, in Hz
@@ -226,17 +260,24 @@ void SdlBackend::idle() {
 }
 
 int SdlBackend::open_window(const char* caption, int width, int height) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER) != 0) {
         std::fprintf(stderr, "vantorel17: cannot open a window: %s (try --headless)\n",
                      SDL_GetError());
         return 0;
     }
     video_started_ = true;
     full_screen_ = !options_.windowed;
+    game_w_ = width;
+    game_h_ = height;
     Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
     if (full_screen_) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                               height, flags);
+    // Full screen, the window is made the display's size at its origin, so that
+    // it covers the screen also where no window manager does it for us.
+    SDL_Rect bounds{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+    SDL_Rect display{};
+    if (full_screen_ && SDL_GetDisplayBounds(0, &display) == 0 && display.w > 0 && display.h > 0)
+        bounds = display;
+    window_ = SDL_CreateWindow(caption, bounds.x, bounds.y, bounds.w, bounds.h, flags);
     if (!window_) {
         std::fprintf(stderr, "vantorel17: cannot open a window: %s\n", SDL_GetError());
         close_window();
@@ -249,8 +290,6 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
         close_window();
         return 0;
     }
-    // The picture keeps its aspect, scaled to fit, with black bars around it.
-    SDL_RenderSetLogicalSize(renderer_, width, height);
     SDL_SetRelativeMouseMode(SDL_TRUE);
     real_start_ = SDL_GetTicks();
     virtual_start_ = get_tick_count();
@@ -266,7 +305,9 @@ void SdlBackend::close_window() {
     if (window_) SDL_DestroyWindow(window_);
     renderer_ = nullptr;
     window_ = nullptr;
-    if (video_started_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    gamepad_close_all(pads_);
+    if (video_started_)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER);
     video_started_ = false;
 }
 
@@ -278,10 +319,20 @@ void SdlBackend::show_black() {
 }
 
 // Expands the palette indices through a 256-entry table into the streaming
-// texture and shows it over the whole logical size, so the aspect is kept.
+// texture and shows it scaled whole into the window's real size, its aspect
+// kept, with black bars around it. A copy of the indices and the palette is
+// kept for a screenshot.
 void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
                          const std::uint8_t* palette_rgb) {
     if (!renderer_ || !pixels || width <= 0 || height <= 0) return;
+    shown_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        std::memcpy(shown_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
+                    pixels + static_cast<std::ptrdiff_t>(y) * pitch,
+                    static_cast<std::size_t>(width));
+    if (palette_rgb) std::memcpy(shown_palette_, palette_rgb, sizeof shown_palette_);
+    shown_w_ = width;
+    shown_h_ = height;
     if (!texture_ || texture_w_ != width || texture_h_ != height) {
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
@@ -299,14 +350,53 @@ void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int h
     SDL_UnlockTexture(texture_);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    int out_w = 0, out_h = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &out_w, &out_h) != 0 || out_w <= 0 || out_h <= 0)
+        SDL_GetWindowSize(window_, &out_w, &out_h);
+    SDL_Rect to{0, 0, out_w, out_h};
+    if (static_cast<long long>(out_w) * height > static_cast<long long>(out_h) * width) {
+        to.w = static_cast<int>(static_cast<long long>(width) * out_h / height);  // pillarbox
+        to.x = (out_w - to.w) / 2;
+    } else {
+        to.h = static_cast<int>(static_cast<long long>(height) * out_w / width);  // letterbox
+        to.y = (out_h - to.h) / 2;
+    }
+    SDL_RenderCopy(renderer_, texture_, nullptr, &to);
     SDL_RenderPresent(renderer_);
+}
+
+void SdlBackend::cover_the_screen() {
+    SDL_Rect display{};
+    int index = SDL_GetWindowDisplayIndex(window_);
+    if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &display) != 0 || display.w <= 0) return;
+    SDL_SetWindowPosition(window_, display.x, display.y);
+    SDL_SetWindowSize(window_, display.w, display.h);
 }
 
 void SdlBackend::toggle_full_screen() {
     full_screen_ = !full_screen_;
-    SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (full_screen_) {
+        cover_the_screen();
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window_, 0);
+        SDL_SetWindowSize(window_, game_w_, game_h_);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
     show_black();
+}
+
+// Writes the last frame presented into the pictures folder and says where.
+void SdlBackend::save_screenshot() {
+    if (shown_.empty()) return;
+    std::string folder = user_pictures_folder();
+    std::string path = make_folder(folder) ? screenshot_path(folder, std::time(nullptr)) : "";
+    if (!path.empty() &&
+        write_png8(path.c_str(), shown_.data(), shown_w_, shown_w_, shown_h_, shown_palette_)) {
+        std::fprintf(stderr, "vantorel17: screenshot saved to %s\n", path.c_str());
+    } else {
+        std::fprintf(stderr, "vantorel17: cannot save a screenshot in %s\n", folder.c_str());
+    }
 }
 
 void SdlBackend::handle(const SDL_Event& e) {
@@ -318,6 +408,21 @@ void SdlBackend::handle(const SDL_Event& e) {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) feed_close_request();
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) feed_paint_request();
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                focused_ = false;
+                if (from_devices) release_everything();
+                SDL_SetRelativeMouseMode(SDL_FALSE);
+            }
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                focused_ = true;
+                SDL_SetRelativeMouseMode(SDL_TRUE);
+            }
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+            gamepad_open(pads_, e.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            gamepad_close(pads_, e.cdevice.which);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
@@ -327,7 +432,11 @@ void SdlBackend::handle(const SDL_Event& e) {
                 if (!e.key.repeat) toggle_full_screen();
                 break;  // Alt+Enter belongs to the window, not to the game
             }
-            if (from_devices) feed_key(vk_from_scancode(e.key.keysym.scancode), down);
+            if (e.key.keysym.scancode == SDL_SCANCODE_F12) {
+                if (down && !e.key.repeat) save_screenshot();
+                break;  // so does the screenshot key
+            }
+            if (from_devices) set_key(vk_from_scancode(e.key.keysym.scancode), down);
             break;
         }
         case SDL_MOUSEMOTION:
@@ -339,7 +448,7 @@ void SdlBackend::handle(const SDL_Event& e) {
                          : e.button.button == SDL_BUTTON_RIGHT  ? 1
                          : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                                 : 3;
-            if (from_devices) feed_mouse_button(button, e.type == SDL_MOUSEBUTTONDOWN);
+            if (from_devices) set_button(button, e.type == SDL_MOUSEBUTTONDOWN);
             break;
         }
         default:
@@ -351,7 +460,58 @@ void SdlBackend::pump(bool new_pass) {
     if (!video_started_) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) handle(e);
+    if (!options_.has_script) read_pads();
     if (new_pass && options_.has_script) feed_script_pass(options_.script, pass_count() - 1);
+}
+
+void SdlBackend::feed_union(int vk) {
+    feed_key(vk, keyboard_[vk] || pad_keys_[vk]);
+}
+
+void SdlBackend::set_key(int vk, bool down) {
+    if (vk < 0 || vk > 255) return;
+    keyboard_[vk] = down;
+    feed_union(vk);
+}
+
+void SdlBackend::set_button(int button, bool down) {
+    mouse_buttons_[button] = down;
+    feed_mouse_button(button, down || (button == 0 && pad_fire_));
+}
+
+// Feeds what the controllers hold now where it changed, and the right stick's
+// motion over the ticks since the previous read, so that the pointer's speed
+// does not depend on how often events are pumped.
+void SdlBackend::read_pads() {
+    std::uint32_t now = get_tick_count();
+    std::uint32_t elapsed = pad_read_ ? now - pad_tick_ : 0;
+    pad_tick_ = now;
+    pad_read_ = true;
+    PadReading r;
+    std::int32_t dx = 0, dy = 0;
+    if (focused_) gamepad_read(pads_, elapsed, &r, &dx, &dy);
+    const std::pair<int, bool> keys[] = {{VK_LEFT, r.left},    {VK_RIGHT, r.right},
+                                         {VK_UP, r.up},        {VK_DOWN, r.down},
+                                         {VK_RETURN, r.enter}, {VK_ESCAPE, r.escape}};
+    for (auto [vk, down] : keys) {
+        if (pad_keys_[vk] == down) continue;
+        pad_keys_[vk] = down;
+        feed_union(vk);
+    }
+    if (pad_fire_ != r.fire) {
+        pad_fire_ = r.fire;
+        feed_mouse_button(0, mouse_buttons_[0] || pad_fire_);
+    }
+    if (dx != 0 || dy != 0) feed_mouse_motion(dx, dy);
+}
+
+void SdlBackend::release_everything() {
+    feed_release_all_keys();
+    for (int b = 0; b < 4; ++b) feed_mouse_button(b, false);
+    std::fill(std::begin(keyboard_), std::end(keyboard_), false);
+    std::fill(std::begin(pad_keys_), std::end(pad_keys_), false);
+    std::fill(std::begin(mouse_buttons_), std::end(mouse_buttons_), false);
+    pad_fire_ = false;
 }
 
 void SdlBackend::set_pointer_visible(bool visible) {

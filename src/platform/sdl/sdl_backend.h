@@ -1,5 +1,5 @@
-// The SDL backend: a real borderless window, keyboard and relative mouse
-// through SDL events, the real millisecond clock.
+// The SDL backend: a real borderless window, keyboard, relative mouse and game
+// controllers through SDL events, the real millisecond clock.
 #pragma once
 
 #include <memory>
