@@ -56,6 +56,10 @@ if(PKG_CONFIG AND CXX)
         message(FATAL_ERROR "pkg-config vantorel17 failed: ${flags}")
     endif()
     separate_arguments(flags UNIX_COMMAND "${flags}")
+    # A sanitized library needs the sanitizer runtimes, which no .pc names.
+    if(SANITIZE)
+        list(APPEND flags -fsanitize=address,undefined)
+    endif()
     run("pkg-config build" ${CXX} -std=c++20 ${OUTSIDE}/main.cpp ${flags}
         -o ${WORK}/outside_pc)
     run("pkg-config run" ${WORK}/outside_pc)
