@@ -128,6 +128,7 @@ private:
     std::vector<std::uint8_t> shown_;  // the last frame presented, width x height indices
     std::uint8_t shown_palette_[768] = {};
     int shown_w_ = 0, shown_h_ = 0;
+    bool redraw_ = true;               // the window may not show shown_ (opened, exposed, resized)
     std::uint32_t real_start_ = 0;     // real and virtual tick counts when the window
     std::uint32_t virtual_start_ = 0;  // opened: the origin of the pacing
 
@@ -312,6 +313,7 @@ void SdlBackend::close_window() {
 }
 
 void SdlBackend::show_black() {
+    redraw_ = true;
     if (!renderer_) return;
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
@@ -324,15 +326,24 @@ void SdlBackend::show_black() {
 // kept for a screenshot.
 void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
                          const std::uint8_t* palette_rgb) {
-    if (!renderer_ || !pixels || width <= 0 || height <= 0) return;
+    if (!renderer_ || !pixels || !palette_rgb || width <= 0 || height <= 0) return;
+    // A picture the window shows already is not converted and drawn again: a
+    // still screen then costs one comparison per change of the display.
+    bool same = !redraw_ && texture_ && shown_w_ == width && shown_h_ == height &&
+                std::memcmp(shown_palette_, palette_rgb, sizeof shown_palette_) == 0;
     shown_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y)
-        std::memcpy(shown_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
-                    pixels + static_cast<std::ptrdiff_t>(y) * pitch,
-                    static_cast<std::size_t>(width));
-    if (palette_rgb) std::memcpy(shown_palette_, palette_rgb, sizeof shown_palette_);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* kept = shown_.data() + static_cast<std::size_t>(y) * width;
+        const std::uint8_t* row = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
+        if (same && std::memcmp(kept, row, static_cast<std::size_t>(width)) == 0) continue;
+        same = false;
+        std::memcpy(kept, row, static_cast<std::size_t>(width));
+    }
+    if (same) return;
+    std::memcpy(shown_palette_, palette_rgb, sizeof shown_palette_);
     shown_w_ = width;
     shown_h_ = height;
+    redraw_ = false;
     if (!texture_ || texture_w_ != width || texture_h_ != height) {
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
@@ -406,6 +417,7 @@ void SdlBackend::handle(const SDL_Event& e) {
             feed_close_request();
             break;
         case SDL_WINDOWEVENT:
+            redraw_ = true;
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) feed_close_request();
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) feed_paint_request();
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
