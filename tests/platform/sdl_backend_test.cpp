@@ -27,11 +27,8 @@ LRESULT plain_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     return def_window_proc(hwnd, msg, wparam, lparam);
 }
 
-}  // namespace
-
-// A frame's wait sleeps through most of its 30 ms instead of polling the tick
-// counter all the time, and frames still start 30 ms apart.
-TEST(SdlBackend, TheFrameWaitSleepsAndKeepsThePace) {
+// Opens a 320 x 200 window of class name on the SDL backend, dummy video driver.
+void open_window(const char* name) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     reset_window_system();
     SdlBackendOptions options;
@@ -39,10 +36,19 @@ TEST(SdlBackend, TheFrameWaitSleepsAndKeepsThePace) {
     set_backend(make_sdl_backend(std::move(options)));
     WNDCLASSEX wc{};
     wc.lpfnWndProc = plain_proc;
-    wc.lpszClassName = "SDLTEST";
+    wc.lpszClassName = name;
     ASSERT_NE(0, register_class_ex(&wc));
-    ASSERT_NE(nullptr, create_window_ex(0, "SDLTEST", "t", WS_POPUP | WS_VISIBLE, 0, 0, 320, 200,
+    ASSERT_NE(nullptr, create_window_ex(0, name, "t", WS_POPUP | WS_VISIBLE, 0, 0, 320, 200,
                                         nullptr, nullptr, nullptr, nullptr));
+}
+
+}  // namespace
+
+// A frame's wait sleeps through most of its 30 ms instead of polling the tick
+// counter all the time, and frames still start 30 ms apart.
+TEST(SdlBackend, TheFrameWaitSleepsAndKeepsThePace) {
+    open_window("SDLTEST");
+    if (HasFatalFailure()) return;
     ASSERT_EQ(0, virtual_clock_in_use());
     set_present_hook(count_poll);
     constexpr int kFrames = 20;
@@ -67,17 +73,8 @@ TEST(SdlBackend, TheFrameWaitSleepsAndKeepsThePace) {
 // Losing the focus lets go of the keys and buttons held; the window's close
 // button still asks to close.
 TEST(SdlBackend, FocusLossReleasesWhatIsHeld) {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    reset_window_system();
-    SdlBackendOptions options;
-    options.windowed = true;
-    set_backend(make_sdl_backend(std::move(options)));
-    WNDCLASSEX wc{};
-    wc.lpfnWndProc = plain_proc;
-    wc.lpszClassName = "SDLFOCUS";
-    ASSERT_NE(0, register_class_ex(&wc));
-    ASSERT_NE(nullptr, create_window_ex(0, "SDLFOCUS", "t", WS_POPUP | WS_VISIBLE, 0, 0, 320, 200,
-                                        nullptr, nullptr, nullptr, nullptr));
+    open_window("SDLFOCUS");
+    if (HasFatalFailure()) return;
     auto pump = [] {  // true when the window was asked to close
         MSG msg;
         bool close = false;
