@@ -5,6 +5,7 @@
 //
 //   v17_showcase                 in a 1280 x 1024 window (Escape ends it)
 //   v17_showcase --shots DIR     headless on the virtual clock, pictures to DIR
+//   showcase.html                in a browser page (the browser build)
 //
 // It uses the library only: the platform's window and message queue, the
 // display device, the palette, text, the frame clock and the raster modules.
@@ -21,8 +22,14 @@
 #include "gfx/palette.h"
 #include "gfx/text.h"
 #include "platform/backend.h"
+#if defined(__EMSCRIPTEN__)
+#include <emscripten/emscripten.h>
+
+#include "platform/web/web_backend.h"
+#else
 #include "platform/headless/png_file.h"
 #include "platform/sdl/sdl_backend.h"
+#endif
 #include "platform/win32.h"
 #include "raster/lines.h"
 #include "raster/polygons.h"
@@ -37,6 +44,7 @@ constexpr int HEIGHT = 1024;
 constexpr int FRAME_MS = 30;
 constexpr int POLYGON_FRAMES = 240;
 
+#if !defined(__EMSCRIPTEN__)
 // ---- headless pictures -----------------------------------------------------------
 
 // A headless backend that writes what the screen shows as PNG pictures: at most
@@ -72,11 +80,14 @@ private:
 };
 
 ShotsBackend* shots = nullptr;  // the headless backend, when pictures were asked for
+#endif
 
 void scene(const std::string& name) {
     std::printf("%s\n", name.c_str());
     std::fflush(stdout);
+#if !defined(__EMSCRIPTEN__)
     if (shots) shots->set_scene(name);
+#endif
 }
 
 // ---- the window --------------------------------------------------------------------
@@ -268,7 +279,9 @@ bool run_polygons() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_showcase(int argc, char** argv) {
     CLI::App app{"Vantorel 17 showcase: transitions, triangles and polygons"};
     std::string shots_dir;
     int every_ms = 240;
@@ -277,6 +290,14 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(1, 100000));
     CLI11_PARSE(app, argc, argv);
 
+#if defined(__EMSCRIPTEN__)
+    (void)every_ms;
+    if (!shots_dir.empty()) {
+        std::fprintf(stderr, "v17_showcase: --shots is for the native showcase\n");
+        return 2;
+    }
+    set_backend(make_web_backend({}));
+#else
     if (!shots_dir.empty()) {
         std::error_code error;
         std::filesystem::create_directories(shots_dir, error);
@@ -289,6 +310,7 @@ int main(int argc, char** argv) {
         options.windowed = true;
         set_backend(make_sdl_backend(std::move(options)));
     }
+#endif
     if (!open_window() || !display_init(WIDTH, HEIGHT, 8, 0)) {
         std::fprintf(stderr, "v17_showcase: no window or display could be opened\n");
         set_backend(nullptr);
@@ -297,7 +319,21 @@ int main(int argc, char** argv) {
     show_cursor(0);
     if (run_transitions()) run_polygons();
     display_shutdown();
+#if !defined(__EMSCRIPTEN__)
     if (shots) std::printf("%d pictures in %s\n", shots->pictures(), shots_dir.c_str());
+#endif
     set_backend(nullptr);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int code = run_showcase(argc, argv);
+#if defined(__EMSCRIPTEN__)
+    // A program that has waited has been suspended and resumed, and its main
+    // returns to nobody: the exit is made so that the page learns the result.
+    emscripten_force_exit(code);
+#endif
+    return code;
 }

@@ -1,13 +1,15 @@
 // The MIDI loader and player. The loader reads a file whole and checks it with
 // the parser; the player plays it with the sequencer over the parsed tracks, and
-// FluidSynth is only the synthesizer the sequencer sends its messages to. Both
-// render on the output's thread inside mix_into, by the samples rendered, so the
-// music keeps time with the output (and with virtual time in headless runs).
+// the General MIDI synthesizer is only what the sequencer sends its messages to.
+// Both render on the output's thread inside mix_into, by the samples rendered,
+// so the music keeps time with the output (and with virtual time in headless
+// runs).
 // Every call that touches the synthesizer or the current segment holds the
 // mixer lock.
 #include "platform/midi_player.h"
 
-#include <fluidsynth.h>
+#include "platform/general_midi_synth.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +22,6 @@
 namespace {
 
 constexpr long kMaxFileBytes = 16L << 20;  // MIDI files are small; anything larger is refused
-constexpr int kChunk = 1024;               // frames the synthesizer renders at a time
 // The synthesizer's output gain (its default is 0.2): with the bundled General
 // MIDI font it brings the game's tunes to about -18 LUFS integrated, with their
 // true peaks below -1 dBTP, the level players expect of game music.
@@ -86,86 +87,6 @@ const char* path_inside(const char* name, std::string* path) {
     for (const std::string& p : parts) *path += (path->empty() ? "" : "/") + p;
     return nullptr;
 }
-
-// FluidSynth's messages would reach the terminal; the player reports through
-// its results instead.
-void silence_synth_log() {
-    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
-        fluid_set_log_function(level, nullptr, nullptr);
-}
-
-// The synthesizer the sequencer plays on: each message goes to FluidSynth's
-// call for it, and its output is added into the mixer's.
-class FluidSynth final : public MidiSynth {
-public:
-    FluidSynth(fluid_settings_t* settings, fluid_synth_t* synth)
-        : settings_(settings), synth_(synth), left_(kChunk), right_(kChunk) {}
-    ~FluidSynth() override {
-        delete_fluid_synth(synth_);
-        delete_fluid_settings(settings_);
-    }
-
-    void reset() override { fluid_synth_system_reset(synth_); }
-
-    void send(const MidiMessage& m) override {
-        int ch = m.status & 0x0F;
-        switch (m.status & 0xF0) {
-            case 0x80:
-                fluid_synth_noteoff(synth_, ch, m.data1);
-                break;
-            case 0x90:
-                if (m.data2 == 0)
-                    fluid_synth_noteoff(synth_, ch, m.data1);
-                else
-                    fluid_synth_noteon(synth_, ch, m.data1, m.data2);
-                break;
-            case 0xA0:
-                fluid_synth_key_pressure(synth_, ch, m.data1, m.data2);
-                break;
-            case 0xB0:
-                fluid_synth_cc(synth_, ch, m.data1, m.data2);
-                break;
-            case 0xC0:
-                fluid_synth_program_change(synth_, ch, m.data1);
-                break;
-            case 0xD0:
-                fluid_synth_channel_pressure(synth_, ch, m.data1);
-                break;
-            case 0xE0:
-                fluid_synth_pitch_bend(synth_, ch, m.data1 | m.data2 << 7);
-                break;
-            default:
-                if (m.status == 0xF0 && m.sysex_size <= static_cast<std::uint32_t>(kMaxFileBytes))
-                    fluid_synth_sysex(synth_, reinterpret_cast<const char*>(m.sysex),
-                                      static_cast<int>(m.sysex_size), nullptr, nullptr, nullptr, 0);
-                break;
-        }
-    }
-
-    void all_notes_off() override {
-        int channels = fluid_synth_count_midi_channels(synth_);
-        for (int ch = 0; ch < channels; ++ch) fluid_synth_cc(synth_, ch, 64, 0);
-        fluid_synth_all_notes_off(synth_, -1);
-    }
-
-    void render(float* out, int frames) override {
-        for (int done = 0; done < frames;) {
-            int n = std::min(kChunk, frames - done);
-            fluid_synth_write_float(synth_, n, left_.data(), 0, 1, right_.data(), 0, 1);
-            float* o = out + 2 * done;
-            for (int i = 0; i < n; ++i) {
-                o[2 * i] += left_[i];
-                o[2 * i + 1] += right_[i];
-            }
-            done += n;
-        }
-    }
-
-private:
-    fluid_settings_t* settings_;
-    fluid_synth_t* synth_;
-    std::vector<float> left_, right_;  // the synthesizer's output before it is added
-};
 
 }  // namespace
 
@@ -248,28 +169,10 @@ HRESULT midi_player_create(MidiPlayer** out) {
 // Without a sound font there is nothing to hear, so no synthesizer is made and
 // only the timing of the segments goes on.
 void MidiPlayer::open_synth(int rate) {
-    silence_synth_log();
     sound_font_ = find_sound_font();
     if (sound_font_.empty()) return;
-    fluid_settings_t* settings = new_fluid_settings();
-    if (!settings) {
-        sound_font_.clear();
-        return;
-    }
-    fluid_settings_setnum(settings, "synth.sample-rate", rate);
-    fluid_settings_setint(settings, "synth.threadsafe-api", 0);  // the mixer lock serialises
-    fluid_settings_setnum(settings, "synth.gain", kSynthGain);
-    fluid_synth_t* synth = new_fluid_synth(settings);
-    if (synth && fluid_synth_sfload(synth, sound_font_.c_str(), 1) == FLUID_FAILED) {
-        delete_fluid_synth(synth);
-        synth = nullptr;
-    }
-    if (synth) synth_ = new (std::nothrow) FluidSynth(settings, synth);
-    if (!synth_) {
-        if (synth) delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
-        sound_font_.clear();
-    }
+    synth_ = open_general_midi_synth(sound_font_, rate, kSynthGain);
+    if (!synth_) sound_font_.clear();
 }
 
 HRESULT MidiPlayer::play_segment(MidiSegment* segment, MidiSegmentState** state) {

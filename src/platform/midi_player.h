@@ -1,9 +1,9 @@
 // Music from standard MIDI files: a loader that reads a file whole from its
 // search directory into a segment, and a player that plays one segment at a
-// time, through the sequencer, on a General MIDI synthesizer (FluidSynth, no
-// audio driver of its own) into the mixer. Whether a segment plays is timed by
-// the frames the mixer has rendered since it started, against the time of its
-// last event. Needs the mixer, the sequencer and libfluidsynth; the sound font
+// time, through the sequencer, on a General MIDI synthesizer (FluidSynth, see
+// general_midi_synth.h) into the mixer. Whether a segment plays is timed by the
+// frames the mixer has rendered since it started, against the time of its last
+// event. Needs the mixer, the sequencer and the synthesizer; the sound font
 // comes from V17_SOUNDFONT or the system's usual places, and without one the
 // music is silent but timed the same.
 #pragma once
@@ -106,7 +106,7 @@ private:
     void open_synth(int rate);
     void stop_locked();
 
-    MidiSynth* synth_ = nullptr;  // FluidSynth with the sound font; null without one
+    MidiSynth* synth_ = nullptr;  // the synthesizer with the sound font; null without one
     MidiSequencer sequencer_;     // the current segment's playing
     MidiSegment* current_ = nullptr;
     std::string sound_font_;

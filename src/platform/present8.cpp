@@ -14,6 +14,15 @@ void make_expand_table(const std::uint8_t* palette_rgb, std::uint32_t* table) {
     }
 }
 
+void make_expand_table_rgba(const std::uint8_t* palette_rgb, std::uint32_t* table) {
+    if (!palette_rgb || !table) return;
+    for (int i = 0; i < 256; ++i) {
+        const std::uint8_t bytes[4] = {palette_rgb[3 * i], palette_rgb[3 * i + 1],
+                                       palette_rgb[3 * i + 2], 0xFF};
+        std::memcpy(&table[i], bytes, sizeof bytes);
+    }
+}
+
 namespace {
 
 // One row of trusted arguments.
@@ -41,4 +50,25 @@ int expand_indices32(const std::uint8_t* pixels, int pitch, int width, int heigh
         expand_row(from, width, table, to);
     }
     return 1;
+}
+
+bool ShownFrame::take(const std::uint8_t* frame, int pitch, int frame_width, int frame_height,
+                      const std::uint8_t* palette_rgb) {
+    if (!frame || !palette_rgb || frame_width <= 0 || frame_height <= 0 || pitch < frame_width)
+        return false;
+    bool same = !stale && width == frame_width && height == frame_height &&
+                std::memcmp(palette, palette_rgb, sizeof palette) == 0;
+    pixels.resize(static_cast<std::size_t>(frame_width) * static_cast<std::size_t>(frame_height));
+    for (int y = 0; y < frame_height; ++y) {
+        std::uint8_t* kept = pixels.data() + static_cast<std::size_t>(y) * frame_width;
+        const std::uint8_t* row = frame + static_cast<std::ptrdiff_t>(y) * pitch;
+        if (same && std::memcmp(kept, row, static_cast<std::size_t>(frame_width)) == 0) continue;
+        same = false;
+        std::memcpy(kept, row, static_cast<std::size_t>(frame_width));
+    }
+    std::memcpy(palette, palette_rgb, sizeof palette);
+    width = frame_width;
+    height = frame_height;
+    stale = false;
+    return !same;
 }

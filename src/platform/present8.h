@@ -4,12 +4,32 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // fills table[0..255] with the opaque 0xFFRRGGBB colour of each palette entry
 // given as 256 r, g, b byte triples; nothing for null arguments
 void make_expand_table(const std::uint8_t* palette_rgb, std::uint32_t* table);
+// fills table[0..255] with each entry as the bytes r, g, b, 255 in memory order,
+// the order of a browser canvas's pixels, whatever the machine's byte order
+void make_expand_table_rgba(const std::uint8_t* palette_rgb, std::uint32_t* table);
 // writes width x height 32-bit pixels (out_pitch bytes per row) from the indices
 // (pitch bytes per row) through the table; 1, 0 for null arguments, a size
 // below 1 or a pitch shorter than a row
 int expand_indices32(const std::uint8_t* pixels, int pitch, int width, int height,
                      const std::uint32_t* table, std::uint32_t* out, int out_pitch);
+
+// The last frame a window was given: its indices and palette, kept so that a
+// frame the window shows already is not converted and drawn again (a still
+// screen then costs one comparison), and for screenshots.
+struct ShownFrame {
+    std::vector<std::uint8_t> pixels;  // width x height indices, rows packed
+    std::uint8_t palette[768] = {};    // r, g, b of each entry
+    int width = 0, height = 0;
+    bool stale = true;  // the window may not show it: opened, exposed, resized
+
+    // keeps the frame given (pitch bytes per row) and clears stale; true when
+    // it differs from the one kept before or stale was set, so that it must be
+    // drawn. Null arguments or a size below 1 keep nothing and give false.
+    bool take(const std::uint8_t* frame, int pitch, int frame_width, int frame_height,
+              const std::uint8_t* palette_rgb);
+};

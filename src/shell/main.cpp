@@ -11,13 +11,20 @@
 #include <string>
 
 #include "game/world.h"
+#if defined(__EMSCRIPTEN__)
+#include <emscripten/emscripten.h>
+
+#include "platform/web/web_backend.h"
+#else
 #include "platform/headless/headless_backend.h"
 #include "platform/sdl/sdl_backend.h"
+#endif
 #include "shell/data_dir.h"
 #include "shell/options.h"
 #include "shell/trace.h"
 #include "shell/winmain.h"
 
+#if !defined(__EMSCRIPTEN__)
 namespace {
 
 bool can_create(const std::string& path) {
@@ -27,8 +34,11 @@ bool can_create(const std::string& path) {
 }
 
 }  // namespace
+#endif
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_game(int argc, char** argv) {
     Options options;
     if (int code = parse_options(argc, argv, &options); code >= 0) return code;
 
@@ -63,6 +73,20 @@ int main(int argc, char** argv) {
     bool recorded_or_scripted = has_script || !options.record.empty();
     bool virtual_time = options.headless || options.timedemo || recorded_or_scripted;
     if (virtual_time) use_virtual_clock(options.start_tick);
+#if defined(__EMSCRIPTEN__)
+    // The browser build has the page only: no headless run and no files of
+    // pictures or sound beside it.
+    if (options.headless || !options.shots.empty() || !options.audio_out.empty()) {
+        std::fprintf(stderr,
+                     "vantorel17: --headless, --shots and --audio-out are for the native game\n");
+        return 2;
+    }
+    WebBackendOptions web;
+    web.has_script = has_script;
+    web.pace_virtual_clock = recorded_or_scripted && !options.timedemo;
+    web.script = std::move(script);
+    set_backend(make_web_backend(std::move(web)));
+#else
     if (options.headless) {
         if (!options.audio_out.empty() && !can_create(options.audio_out)) {
             std::fprintf(stderr, "vantorel17: cannot write %s\n", options.audio_out.c_str());
@@ -81,6 +105,7 @@ int main(int argc, char** argv) {
         sdl.script = std::move(script);
         set_backend(make_sdl_backend(std::move(sdl)));
     }
+#endif
     set_frame_limit(options.frames);
 
     if (!options.record.empty() && !record_input(options.record.c_str())) {
@@ -108,4 +133,16 @@ int main(int argc, char** argv) {
     close_trace();
     set_backend(nullptr);
     return opened ? code : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int code = run_game(argc, argv);
+#if defined(__EMSCRIPTEN__)
+    // A program that has waited has been suspended and resumed, and its main
+    // returns to nobody: the exit is made so that the page learns the result.
+    emscripten_force_exit(code);
+#endif
+    return code;
 }

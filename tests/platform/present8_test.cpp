@@ -15,6 +15,11 @@ TEST(Present8, ExpansionMatchesThePlainTableLookup) {
     std::uint32_t table[256];
     make_expand_table(rgb.data(), table);
     EXPECT_EQ(0xFF000000u | rgb[3 * 77] << 16 | rgb[3 * 77 + 1] << 8 | rgb[3 * 77 + 2], table[77]);
+    std::uint32_t canvas[256];
+    make_expand_table_rgba(rgb.data(), canvas);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&canvas[77]);
+    EXPECT_EQ((std::vector<std::uint8_t>{rgb[3 * 77], rgb[3 * 77 + 1], rgb[3 * 77 + 2], 0xFF}),
+              std::vector<std::uint8_t>(bytes, bytes + 4));
     for (int round = 0; round < 200; ++round) {
         int w = 1 + static_cast<int>(rng() % 41), h = 1 + static_cast<int>(rng() % 5);
         int pitch = w + static_cast<int>(rng() % 9),
@@ -43,4 +48,26 @@ TEST(Present8, BadArgumentsAreRefused) {
     EXPECT_EQ(0, expand_indices32(in, 8, 8, 1, table, out, 28));
     make_expand_table(nullptr, table);  // nothing happens
     EXPECT_EQ(0u, table[0]);
+}
+
+// A frame is drawn when it, its palette or its size changed, or when the window
+// may have lost it; the same frame again is not.
+TEST(Present8, ShownFrameTellsWhatMustBeDrawn) {
+    std::vector<std::uint8_t> frame(6 * 4, 3), rgb(768, 9);
+    ShownFrame shown;
+    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));  // rows 6 apart, 5 wide
+    EXPECT_FALSE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
+    frame[6 * 3 + 4] = 7;  // the last pixel
+    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
+    EXPECT_EQ(7, shown.pixels[5 * 3 + 4]);
+    frame[5] = 1;  // padding beyond the row's width does not count
+    EXPECT_FALSE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
+    rgb[767] = 0;
+    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
+    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 3, rgb.data()));
+    shown.stale = true;
+    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 3, rgb.data()));
+    EXPECT_FALSE(shown.take(nullptr, 6, 5, 3, rgb.data()));
+    EXPECT_FALSE(shown.take(frame.data(), 4, 5, 3, rgb.data()));  // pitch shorter than a row
+    EXPECT_EQ(3, shown.height);
 }

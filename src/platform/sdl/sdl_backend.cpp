@@ -31,55 +31,12 @@
 
 #include "platform/headless/png_file.h"
 #include "platform/input_feed.h"
+#include "platform/key_codes.h"
 #include "platform/present8.h"
 #include "platform/ticks.h"
 #include "platform/virtual_keys.h"
 
 namespace {
-
-int vk_from_scancode(SDL_Scancode sc) {
-    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
-    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
-    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return 0x70 + (sc - SDL_SCANCODE_F1);
-    switch (sc) {
-        case SDL_SCANCODE_0:
-            return '0';
-        case SDL_SCANCODE_RETURN:
-            return VK_RETURN;
-        case SDL_SCANCODE_KP_ENTER:
-            return VK_RETURN;
-        case SDL_SCANCODE_ESCAPE:
-            return VK_ESCAPE;
-        case SDL_SCANCODE_BACKSPACE:
-            return VK_BACK;
-        case SDL_SCANCODE_TAB:
-            return VK_TAB;
-        case SDL_SCANCODE_SPACE:
-            return VK_SPACE;
-        case SDL_SCANCODE_LEFT:
-            return VK_LEFT;
-        case SDL_SCANCODE_RIGHT:
-            return VK_RIGHT;
-        case SDL_SCANCODE_UP:
-            return VK_UP;
-        case SDL_SCANCODE_DOWN:
-            return VK_DOWN;
-        case SDL_SCANCODE_LSHIFT:
-            return VK_LSHIFT;
-        case SDL_SCANCODE_RSHIFT:
-            return VK_RSHIFT;
-        case SDL_SCANCODE_LCTRL:
-            return VK_LCONTROL;
-        case SDL_SCANCODE_RCTRL:
-            return VK_RCONTROL;
-        case SDL_SCANCODE_LALT:
-            return VK_LMENU;
-        case SDL_SCANCODE_RALT:
-            return VK_RMENU;
-        default:
-            return -1;
-    }
-}
 
 class SdlBackend final : public Backend {
 public:
@@ -125,10 +82,7 @@ private:
     bool video_started_ = false;
     bool full_screen_ = false;
     int game_w_ = 0, game_h_ = 0;      // the window's size when not full screen
-    std::vector<std::uint8_t> shown_;  // the last frame presented, width x height indices
-    std::uint8_t shown_palette_[768] = {};
-    int shown_w_ = 0, shown_h_ = 0;
-    bool redraw_ = true;               // the window may not show shown_ (opened, exposed, resized)
+    ShownFrame shown_;                 // the last frame presented
     std::uint32_t real_start_ = 0;     // real and virtual tick counts when the window
     std::uint32_t virtual_start_ = 0;  // opened: the origin of the pacing
 
@@ -313,7 +267,7 @@ void SdlBackend::close_window() {
 }
 
 void SdlBackend::show_black() {
-    redraw_ = true;
+    shown_.stale = true;
     if (!renderer_) return;
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
@@ -327,23 +281,7 @@ void SdlBackend::show_black() {
 void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
                          const std::uint8_t* palette_rgb) {
     if (!renderer_ || !pixels || !palette_rgb || width <= 0 || height <= 0) return;
-    // A picture the window shows already is not converted and drawn again: a
-    // still screen then costs one comparison per change of the display.
-    bool same = !redraw_ && texture_ && shown_w_ == width && shown_h_ == height &&
-                std::memcmp(shown_palette_, palette_rgb, sizeof shown_palette_) == 0;
-    shown_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* kept = shown_.data() + static_cast<std::size_t>(y) * width;
-        const std::uint8_t* row = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
-        if (same && std::memcmp(kept, row, static_cast<std::size_t>(width)) == 0) continue;
-        same = false;
-        std::memcpy(kept, row, static_cast<std::size_t>(width));
-    }
-    if (same) return;
-    std::memcpy(shown_palette_, palette_rgb, sizeof shown_palette_);
-    shown_w_ = width;
-    shown_h_ = height;
-    redraw_ = false;
+    if (!shown_.take(pixels, pitch, width, height, palette_rgb) && texture_) return;
     if (!texture_ || texture_w_ != width || texture_h_ != height) {
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
@@ -399,11 +337,11 @@ void SdlBackend::toggle_full_screen() {
 
 // Writes the last frame presented into the pictures folder and says where.
 void SdlBackend::save_screenshot() {
-    if (shown_.empty()) return;
+    if (shown_.pixels.empty()) return;
     std::string folder = user_pictures_folder();
     std::string path = make_folder(folder) ? screenshot_path(folder, std::time(nullptr)) : "";
-    if (!path.empty() &&
-        write_png8(path.c_str(), shown_.data(), shown_w_, shown_w_, shown_h_, shown_palette_)) {
+    if (!path.empty() && write_png8(path.c_str(), shown_.pixels.data(), shown_.width, shown_.width,
+                                    shown_.height, shown_.palette)) {
         std::fprintf(stderr, "vantorel17: screenshot saved to %s\n", path.c_str());
     } else {
         std::fprintf(stderr, "vantorel17: cannot save a screenshot in %s\n", folder.c_str());
@@ -417,7 +355,7 @@ void SdlBackend::handle(const SDL_Event& e) {
             feed_close_request();
             break;
         case SDL_WINDOWEVENT:
-            redraw_ = true;
+            shown_.stale = true;
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) feed_close_request();
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) feed_paint_request();
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
@@ -448,7 +386,7 @@ void SdlBackend::handle(const SDL_Event& e) {
                 if (down && !e.key.repeat) save_screenshot();
                 break;  // so does the screenshot key
             }
-            if (from_devices) set_key(vk_from_scancode(e.key.keysym.scancode), down);
+            if (from_devices) set_key(vk_from_usb_usage(e.key.keysym.scancode), down);
             break;
         }
         case SDL_MOUSEMOTION:

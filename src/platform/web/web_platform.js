@@ -1,0 +1,182 @@
+// The JavaScript half of the web backend and the web synthesizer, linked into
+// the game's module as an Emscripten library. The page may give the module:
+//   canvas            the canvas the frames go to
+//   onFrame()         called after each frame is put on the canvas
+//   toggleFullScreen() what Alt+Enter does
+// Synthesizers come from js-synthesizer (JSSynth), which the page loads with
+// its FluidSynth before the game starts; without it the music is silent.
+mergeInto(LibraryManager.library, {
+  $V17: {
+    canvas: null,
+    context: null,
+    audio: null,
+    synths: [null],
+    gestureEvents: ['keydown', 'mousedown', 'pointerdown', 'touchstart'],
+  },
+
+  v17_web_open_canvas__deps: ['$V17'],
+  v17_web_open_canvas: function (caption, width, height) {
+    var canvas = Module['canvas'] || document.getElementById('canvas');
+    canvas.width = width;
+    canvas.height = height;
+    V17.canvas = canvas;
+    V17.context = canvas.getContext('2d', { alpha: false });
+    var title = UTF8ToString(caption);
+    if (title) document.title = title;
+  },
+
+  v17_web_put_frame__deps: ['$V17'],
+  v17_web_put_frame: function (rgba, width, height) {
+    if (!V17.context) return;
+    var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    V17.context.putImageData(new ImageData(bytes, width, height), 0, 0);
+    if (Module['onFrame']) Module['onFrame']();
+  },
+
+  v17_web_set_cursor_visible__deps: ['$V17'],
+  v17_web_set_cursor_visible: function (visible) {
+    if (V17.canvas) V17.canvas.style.cursor = visible ? '' : 'none';
+  },
+
+  v17_web_toggle_full_screen: function () {
+    if (Module['toggleFullScreen']) Module['toggleFullScreen']();
+  },
+
+  // Web Audio output pulling the mixer: a script processor while the context
+  // runs. Browsers start a context only after a key press or a click, so until
+  // then a timer pulls what an output would have played and drops it, so that
+  // sound and music keep the same time as with an output. Returns the rate.
+  v17_web_audio_open__deps: ['$V17', 'malloc'],
+  v17_web_audio_open: function () {
+    var Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context || V17.audio) return 0;
+    var context;
+    try {
+      context = new Context({ latencyHint: 'interactive' });
+    } catch (e) {
+      return 0;
+    }
+    var frames = 2048;
+    var a = { context: context, buffer: _malloc(frames * 8), frames: frames, node: null,
+              timer: 0, pulledAt: performance.now(), resume: null };
+    var pull = function (n) {
+      Module['_v17_web_audio_pull'](a.buffer, n);
+      return HEAPF32.subarray(a.buffer >> 2, (a.buffer >> 2) + 2 * n);
+    };
+    a.node = context.createScriptProcessor(frames, 0, 2);
+    a.node.onaudioprocess = function (e) {
+      var out = e.outputBuffer, left = out.getChannelData(0), right = out.getChannelData(1);
+      var mixed = pull(out.length);
+      for (var i = 0; i < out.length; ++i) {
+        left[i] = mixed[2 * i];
+        right[i] = mixed[2 * i + 1];
+      }
+    };
+    a.node.connect(context.destination);
+    a.timer = setInterval(function () {
+      var now = performance.now();
+      if (context.state === 'running') {
+        a.pulledAt = now;
+        return;
+      }
+      var due = Math.floor((now - a.pulledAt) * context.sampleRate / 1000);
+      a.pulledAt += due * 1000 / context.sampleRate;
+      for (; due > 0; due -= frames) pull(Math.min(due, frames));
+    }, 50);
+    a.resume = function () {
+      if (context.state !== 'running') context.resume();
+    };
+    V17.gestureEvents.forEach(function (name) { window.addEventListener(name, a.resume, true); });
+    V17.audio = a;
+    return context.sampleRate;
+  },
+
+  v17_web_audio_close__deps: ['$V17', 'free'],
+  v17_web_audio_close: function () {
+    var a = V17.audio;
+    if (!a) return;
+    V17.gestureEvents.forEach(function (name) { window.removeEventListener(name, a.resume, true); });
+    clearInterval(a.timer);
+    a.node.onaudioprocess = null;
+    a.node.disconnect();
+    a.context.close();
+    _free(a.buffer);
+    V17.audio = null;
+  },
+
+  v17_web_synth_open__deps: ['$V17', '$FS'],
+  v17_web_synth_open: function (soundFont, rate, gain) {
+    if (typeof JSSynth === 'undefined') return 0;
+    var path = UTF8ToString(soundFont), bytes;
+    try {
+      bytes = FS.readFile(path);
+    } catch (e) {
+      return 0;
+    }
+    var synth = new JSSynth.Synthesizer();
+    synth.init(rate, { initialGain: gain });
+    // The font is loaded before this returns; only a failure comes later.
+    synth.loadSFont(bytes).catch(function (e) {
+      err('vantorel17: the sound font ' + path + ' cannot be used: ' + e.message);
+    });
+    V17.synths.push({ synth: synth, left: new Float32Array(0), right: new Float32Array(0) });
+    return V17.synths.length - 1;
+  },
+
+  v17_web_synth_close__deps: ['$V17'],
+  v17_web_synth_close: function (handle) {
+    var s = V17.synths[handle];
+    if (s) s.synth.close();
+    V17.synths[handle] = null;
+  },
+
+  v17_web_synth_reset__deps: ['$V17'],
+  v17_web_synth_reset: function (handle) {
+    V17.synths[handle].synth.midiSystemReset();
+  },
+
+  v17_web_synth_send__deps: ['$V17'],
+  v17_web_synth_send: function (handle, status, data1, data2) {
+    var synth = V17.synths[handle].synth, channel = status & 15;
+    switch (status & 0xF0) {
+      case 0x80: synth.midiNoteOff(channel, data1); break;
+      case 0x90:
+        if (data2 === 0) synth.midiNoteOff(channel, data1);
+        else synth.midiNoteOn(channel, data1, data2);
+        break;
+      case 0xA0: synth.midiKeyPressure(channel, data1, data2); break;
+      case 0xB0: synth.midiControl(channel, data1, data2); break;
+      case 0xC0: synth.midiProgramChange(channel, data1); break;
+      case 0xD0: synth.midiChannelPressure(channel, data1); break;
+      case 0xE0: synth.midiPitchBend(channel, data1 | (data2 << 7)); break;
+    }
+  },
+
+  v17_web_synth_sysex__deps: ['$V17'],
+  v17_web_synth_sysex: function (handle, bytes, size) {
+    V17.synths[handle].synth.midiSysEx(HEAPU8.slice(bytes, bytes + size));
+  },
+
+  // The sustain pedal lifted on each of FluidSynth's 16 channels, then every note let go.
+  v17_web_synth_all_notes_off__deps: ['$V17'],
+  v17_web_synth_all_notes_off: function (handle) {
+    var synth = V17.synths[handle].synth;
+    for (var channel = 0; channel < 16; ++channel) synth.midiControl(channel, 64, 0);
+    synth.midiAllNotesOff();
+  },
+
+  v17_web_synth_render__deps: ['$V17'],
+  v17_web_synth_render: function (handle, out, frames) {
+    var s = V17.synths[handle];
+    if (s.left.length !== frames) {
+      s.left = new Float32Array(frames);
+      s.right = new Float32Array(frames);
+    }
+    s.synth.render([s.left, s.right]);
+    var at = out >> 2;
+    for (var i = 0; i < frames; ++i) {
+      HEAPF32[at + 2 * i] += s.left[i];
+      HEAPF32[at + 2 * i + 1] += s.right[i];
+    }
+  },
+});

@@ -1,0 +1,157 @@
+// Starts the program the page names (data-program, its factory data-factory)
+// on the canvas, with the page's address as its command line:
+//   ?input=replays/complete.txt   play that script (a path in the game's data)
+//   &trace=1                      one JSON line per frame, offered when the run ends
+//   &record=1                     the input as a script, offered likewise
+//   &timedemo=1                   unpaced on the virtual clock; prints frames per second
+//   &frames=N, &start-tick=N      as on the command line
+// What the run says and how it ends is kept in window.v17 for whoever drives
+// the page (the browser tests): { started, done, exitCode, frames,
+// firstFrameMs, stdout, stderr, trace, record }.
+(function () {
+  'use strict';
+  var body = document.body;
+  var status = document.getElementById('status');
+  var messages = document.getElementById('messages');
+  var downloads = document.getElementById('downloads');
+  var canvas = document.getElementById('canvas');
+  var state = { started: false, done: false, exitCode: null, frames: 0, firstFrameMs: null,
+                stdout: [], stderr: [], trace: null, record: null };
+  window.v17 = state;
+
+  function say(text) { status.textContent = text; }
+  function show(line) {
+    messages.hidden = false;
+    messages.textContent += line + '\n';
+  }
+  function plain(sentence) {
+    var p = document.createElement('p');
+    p.className = 'plain';
+    p.textContent = sentence;
+    document.getElementById('screen').replaceChildren(p);
+    say('');
+  }
+
+  if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
+    plain('This browser cannot run WebAssembly, which the game is made of. Any current ' +
+          'Firefox, Chrome, Edge or Safari can.');
+    state.done = true;
+    return;
+  }
+  var hasAudio = !!(window.AudioContext || window.webkitAudioContext);
+
+  var query = new URLSearchParams(location.search);
+  var args = [];
+  if (body.dataset.assets) args.push('--assets', body.dataset.assets);
+  if (query.has('input')) {
+    var input = query.get('input');
+    var data = body.dataset.assets || '';
+    args.push('--input', input.charAt(0) === '/' || !data ? input : data + '/' + input);
+  }
+  if (query.has('trace')) args.push('--trace', '/trace.jsonl');
+  if (query.has('record')) args.push('--record', '/record.txt');
+  if (query.has('timedemo')) args.push('--timedemo');
+  ['frames', 'start-tick'].forEach(function (name) {
+    if (query.has(name)) args.push('--' + name, query.get(name));
+  });
+
+  function offer(name, text, type) {
+    var link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([text], { type: type }));
+    link.download = name;
+    link.textContent = 'Download ' + name;
+    downloads.append(link, ' ');
+  }
+
+  var screen = document.getElementById('screen');
+  function toggleFullScreen() {
+    if (document.fullscreenElement) document.exitFullscreen();
+    else if (screen.requestFullscreen) screen.requestFullscreen().catch(function () {});
+  }
+  document.getElementById('full').addEventListener('click', function () {
+    toggleFullScreen();
+    canvas.focus();
+  });
+  canvas.addEventListener('mousedown', function () { canvas.focus(); });
+
+  var module = {
+    arguments: args,
+    canvas: canvas,
+    print: function (line) {
+      state.stdout.push(line);
+      console.log(line);
+    },
+    printErr: function (line) {
+      state.stderr.push(line);
+      console.error(line);
+      show(line);
+    },
+    onFrame: function () {
+      if (state.frames++ === 0) {
+        state.firstFrameMs = performance.now();
+        say(hasAudio ? 'Playing. Sound starts with the first key press or click.'
+                     : 'Playing without sound: this browser has no Web Audio.');
+      }
+    },
+    toggleFullScreen: toggleFullScreen,
+    onExit: function (code) { finish(code); },
+    onAbort: function (what) {
+      show('The game stopped: ' + what);
+      finish(-1);
+    },
+  };
+
+  function read(path) {
+    try {
+      return module.FS.readFile(path, { encoding: 'utf8' });
+    } catch (e) {
+      return null;
+    }
+  }
+  function finish(code) {
+    if (state.done) return;
+    state.exitCode = code;
+    if (query.has('trace')) state.trace = read('/trace.jsonl');
+    if (query.has('record')) state.record = read('/record.txt');
+    if (state.trace) offer('trace.jsonl', state.trace, 'application/x-ndjson');
+    if (state.record) offer('record.txt', state.record, 'text/plain');
+    say(code === 0 ? 'The game has ended. Reload the page to play again.'
+                   : 'The game has ended with a fault (' + code + '); what it said is below.');
+    if (document.pointerLockElement) document.exitPointerLock();
+    state.done = true;
+  }
+
+  function start() {
+    var factory = window[body.dataset.factory];
+    if (typeof factory !== 'function') {
+      show('The program ' + body.dataset.program + ' could not be loaded.');
+      finish(-1);
+      return;
+    }
+    state.started = true;
+    factory(module).catch(function (e) {
+      show('The game could not start: ' + e);
+      finish(-1);
+    });
+  }
+
+  var script = document.createElement('script');
+  script.src = body.dataset.program;
+  script.onerror = function () {
+    show('The program ' + body.dataset.program + ' could not be loaded from the site.');
+    finish(-1);
+  };
+  script.onload = function () {
+    // The music's synthesizer first, when the page has it; the game plays on
+    // without music when it is not there.
+    if (typeof JSSynth !== 'undefined' && JSSynth.waitForReady) {
+      JSSynth.waitForReady().then(start, function () {
+        show('The music synthesizer could not start; playing without music.');
+        start();
+      });
+    } else {
+      start();
+    }
+  };
+  document.body.append(script);
+})();
