@@ -7,7 +7,8 @@
 //   &frames=N, &start-tick=N      as on the command line
 // What the run says and how it ends is kept in window.v17 for whoever drives
 // the page (the browser tests): { started, done, exitCode, frames,
-// firstFrameMs, stdout, stderr, trace, record }.
+// firstFrameMs, stdout, stderr, trace, record, audioFrames, audioPeak }, the
+// last two of what the audio output has played.
 (function () {
   'use strict';
   var body = document.body;
@@ -16,7 +17,7 @@
   var downloads = document.getElementById('downloads');
   var canvas = document.getElementById('canvas');
   var state = { started: false, done: false, exitCode: null, frames: 0, firstFrameMs: null,
-                stdout: [], stderr: [], trace: null, record: null };
+                stdout: [], stderr: [], trace: null, record: null, audioFrames: 0, audioPeak: 0 };
   window.v17 = state;
 
   function say(text) { status.textContent = text; }
@@ -51,8 +52,16 @@
   if (query.has('trace')) args.push('--trace', '/trace.jsonl');
   if (query.has('record')) args.push('--record', '/record.txt');
   if (query.has('timedemo')) args.push('--timedemo');
-  ['frames', 'start-tick'].forEach(function (name) {
-    if (query.has(name)) args.push('--' + name, query.get(name));
+  // Numbers are checked here: the program is built without exceptions, so
+  // the command line must reach it well formed.
+  var faults = [];
+  [['frames', /^[1-9][0-9]{0,8}$/, 'a count of frames from 1'],
+   ['start-tick', /^[0-9]{1,9}$/, 'a whole number of milliseconds']].forEach(function (option) {
+    var name = option[0];
+    if (!query.has(name)) return;
+    var value = query.get(name);
+    if (option[1].test(value)) args.push('--' + name, value);
+    else faults.push(name + '=' + value + ' is not ' + option[2]);
   });
 
   function offer(name, text, type) {
@@ -94,6 +103,10 @@
       }
     },
     toggleFullScreen: toggleFullScreen,
+    onAudio: function (frames, peak) {
+      state.audioFrames += frames;
+      state.audioPeak = Math.max(state.audioPeak, peak);
+    },
     onExit: function (code) { finish(code); },
     onAbort: function (what) {
       show('The game stopped: ' + what);
@@ -122,6 +135,11 @@
   }
 
   function start() {
+    if (faults.length) {
+      show('The address asks for what cannot be: ' + faults.join('; ') + '.');
+      finish(2);
+      return;
+    }
     var factory = window[body.dataset.factory];
     if (typeof factory !== 'function') {
       show('The program ' + body.dataset.program + ' could not be loaded.');

@@ -11,6 +11,7 @@ const fs = require('fs');
 const http = require('http');
 const os = require('os');
 const path = require('path');
+const zlib = require('zlib');
 const puppeteer = require('puppeteer-core');
 
 const [site, nativeGame, nativeAssets, ...wanted] = process.argv.slice(2);
@@ -71,6 +72,17 @@ function parseTrace(text) {
   return text.split('\n').filter(line => line.trim()).map(line => JSON.parse(line));
 }
 
+const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+// A key pressed and held as a player does.
+async function press(page, key, holdMs = 90) {
+  await page.keyboard.down(key);
+  await sleep(holdMs);
+  await page.keyboard.up(key);
+}
+
+const figures = {};
+
 const tests = {
   // The complete run, unpaced, gives the native headless trace exactly.
   async trace(browser, base) {
@@ -87,6 +99,113 @@ const tests = {
     }
     await page.close();
     return `${web.length} frames equal to the native trace`;
+  },
+
+  // Real events, at a player's pace, on the real clock: Enter through the
+  // title and the story into level 1, a walk to the right, the pointer moved,
+  // a charge held and let go, then Escape.
+  async input(browser, base) {
+    const opened = Date.now();
+    const page = await openPage(browser, `${base}/index.html?trace=1`);
+    await page.waitForFunction('window.v17.frames > 0', { timeout: 60000, polling: 20 });
+    figures.firstFrameMs = await page.evaluate(() => window.v17.firstFrameMs);
+    figures.firstFrameWallMs = Date.now() - opened;
+    await sleep(1500);
+    const title = await page.evaluate(() => ({ frames: window.v17.audioFrames, peak: window.v17.audioPeak }));
+    for (let i = 0; i < 3; ++i) {
+      await press(page, 'Enter');
+      await sleep(500);
+    }
+    const box = await (await page.$('#canvas')).boundingBox();
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2, { delay: 60 });
+    await sleep(300);
+    await press(page, 'ArrowRight', 700);
+    await sleep(300);
+    await page.mouse.down();
+    for (let i = 1; i <= 10; ++i) {
+      await page.mouse.move(box.x + box.width / 2 + 12 * i, box.y + box.height / 2 - 25 * i);
+      await sleep(80);
+    }
+    await sleep(500);
+    await page.mouse.up();
+    await sleep(1500);
+    for (let i = 0; i < 3; ++i) {
+      await press(page, 'Escape');
+      const done = await page.waitForFunction('window.v17.done', { timeout: 3000 }).then(() => true, () => false);
+      if (done) break;
+    }
+    const run = await untilDone(page, 10);
+    if (run.exitCode !== 0) fail(`the run ended with ${run.exitCode}: ${run.stderr.join('\n')}`);
+    const frames = parseTrace(run.trace || '');
+    const level = frames.filter(f => f.state === 1);
+    if (!level.length) fail(`level 1 never came (states seen: ${[...new Set(frames.map(f => f.state))]})`);
+    const xs = new Set(level.filter(f => !f.airborne && !f.charging).map(f => f.x));
+    if (xs.size < 2) fail('the player did not walk');
+    const charged = level.findIndex(f => f.charging === 1);
+    if (charged < 0) fail('the button held did not charge');
+    const aims = new Set(level.slice(charged).filter(f => f.charging).map(f => `${f.mouse_x},${f.mouse_y}`));
+    if (aims.size < 2) fail('moving the mouse did not move the aim');
+    const launched = level.some((f, i) => i > 0 && level[i - 1].charging === 1 && level[i - 1].power > 10 &&
+                                          f.airborne === 1 && (f.vx !== 0 || f.vy !== 0));
+    if (!launched) fail('letting go of a long charge did not launch the player');
+    // The title's music played (the browser is told to allow sound without a gesture).
+    if (title.frames < 22050 || title.peak < 0.02)
+      fail(`the title played ${title.frames} audio frames, peak ${title.peak}: no music`);
+    const gaps = frames.slice(1).map((f, i) => f.tick - frames[i].tick).sort((a, b) => a - b);
+    figures.medianGap = gaps[Math.floor(gaps.length / 2)];
+    await page.close();
+    return `${frames.length} frames, ${level.length} in level 1: walked, aimed, charged, launched; ` +
+           `median frame gap ${figures.medianGap} ms; music peak ${title.peak.toFixed(2)} on the title`;
+  },
+
+  // The library's showcase runs to its end in its own page.
+  async showcase(browser, base) {
+    const page = await openPage(browser, `${base}/showcase.html`);
+    const run = await untilDone(page, 300);
+    if (run.exitCode !== 0) fail(`the showcase ended with ${run.exitCode}: ${run.stderr.join('\n')}`);
+    const scenes = ['0_FADE_TO_BLACK', '1_FADE_TO_WHITE', '2_CLOSE_COLUMNS', '3_CLOSE_ROWS', '4_DISSOLVE',
+                    '5_CLOSE_BOX', '6_TINT_BLUE', '7_TINT_RED', '8_TINT_GREEN', '9_POLYGONS'];
+    const missing = scenes.filter(scene => !run.stdout.includes(scene));
+    if (missing.length) fail(`scenes not shown: ${missing.join(', ')}`);
+    if (run.frames < 200) fail(`only ${run.frames} frames were shown`);
+    await page.close();
+    return `every scene shown, ${run.frames} frames`;
+  },
+
+  // What a player waits for and gets: the site's size as served and gzipped,
+  // the time from opening the page to its first frame, and the timedemo's
+  // speed beside the native game's, in this run.
+  async figures(browser, base) {
+    let bytes = 0, gzipped = 0;
+    for (const name of fs.readdirSync(site)) {
+      const data = fs.readFileSync(path.join(site, name));
+      bytes += data.length;
+      gzipped += zlib.gzipSync(data, { level: 9 }).length;
+    }
+    if (figures.firstFrameMs === undefined) {
+      const page = await openPage(browser, `${base}/index.html`);
+      await page.waitForFunction('window.v17.frames > 0', { timeout: 60000, polling: 20 });
+      figures.firstFrameMs = await page.evaluate(() => window.v17.firstFrameMs);
+      await page.close();
+    }
+    // Three timedemos of each, taken in turn; the medians.
+    const fps = line => Number((/([0-9.]+) frames per second/.exec(line) || [])[1]);
+    const median = values => values.sort((x, y) => x - y)[Math.floor(values.length / 2)];
+    const web = [], native = [];
+    for (let i = 0; i < 3; ++i) {
+      const page = await openPage(browser, `${base}/index.html?input=replays/complete.txt&timedemo=1`);
+      const run = await untilDone(page, 600);
+      web.push(fps(run.stdout.find(line => line.startsWith('timedemo:')) || ''));
+      await page.close();
+      native.push(fps(execFileSync(nativeGame, ['--headless', '--timedemo', '--input',
+                                                path.join(repo, 'assets/replays/complete.txt'),
+                                                '--assets', nativeAssets], { encoding: 'utf8' })));
+    }
+    const mb = n => (n / 1048576).toFixed(1) + ' MiB';
+    return `site ${mb(bytes)} (${mb(gzipped)} gzipped); first frame ${Math.round(figures.firstFrameMs)} ms ` +
+           `after the page opened; timedemo ${median(web)} fps in Chromium, ` +
+           `${median(native)} fps native headless (medians of ${web.join(', ')} and ${native.join(', ')})`;
   },
 };
 

@@ -35,13 +35,15 @@ constexpr int kFirstFunctionKey = 0x70;  // F1
 
 // Gives the browser its turn and comes back as soon as it has had it: a message
 // to ourselves, which no browser delays as it does short timers.
+// clang-format off
 EM_ASYNC_JS(void, v17_web_yield, (), {
-    await new Promise(resolve = > {
+    await new Promise(resolve => {
         const channel = new MessageChannel();
-        channel.port1.onmessage = () = > resolve();
+        channel.port1.onmessage = () => resolve();
         channel.port2.postMessage(0);
     });
 });
+// clang-format on
 
 struct PageEvent {
     enum Kind { KEY, BUTTON, MOTION, RELEASE_ALL, CLOSE } kind;
@@ -85,13 +87,16 @@ private:
     static const char* on_unload(int type, const void* reserved, void* self);
     void queue(PageEvent e) { events_.push_back(e); }
     void sleep_ms(int ms);
+    void yield_now();
+    void show_pending_frame();
 
     WebBackendOptions options_;
     bool open_ = false;
     int width_ = 0, height_ = 0;
     ShownFrame shown_;
-    std::vector<std::uint32_t> rgba_;                   // the frame as the canvas takes it
-    std::vector<PageEvent> events_;                     // what came while the program waited
+    bool pending_ = false;             // shown_ is newer than what the canvas holds
+    std::vector<std::uint32_t> rgba_;  // the frame as the canvas takes it
+    std::vector<PageEvent> events_;    // what came while the program waited
     std::uint32_t real_start_ = 0, virtual_start_ = 0;  // the origin of the pacing
     std::uint32_t last_yield_ = 0;
     AudioPull pull_ = nullptr;
@@ -169,6 +174,7 @@ int WebBackend::open_window(const char* caption, int width, int height) {
 
 void WebBackend::close_window() {
     if (!open_) return;
+    show_pending_frame();  // the last picture stays on the page
     const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     emscripten_set_keydown_callback(page, nullptr, EM_TRUE, nullptr);
     emscripten_set_keyup_callback(page, nullptr, EM_TRUE, nullptr);
@@ -208,8 +214,18 @@ void WebBackend::pump(bool new_pass) {
     if (new_pass && options_.has_script) feed_script_pass(options_.script, pass_count() - 1);
 }
 
+// The browser shows the canvas only in its own turns, so a frame goes onto it
+// just before the program gives the browser a turn: a run that presents many
+// frames between two turns does not convert those that nobody could see.
 void WebBackend::sleep_ms(int ms) {
+    show_pending_frame();
     emscripten_sleep(static_cast<unsigned>(ms));
+    last_yield_ = real_ticks();
+}
+
+void WebBackend::yield_now() {
+    show_pending_frame();
+    v17_web_yield();
     last_yield_ = real_ticks();
 }
 
@@ -234,16 +250,12 @@ void WebBackend::idle() {
             if (left > 2 * kTimerSlackMs) {
                 sleep_ms(left - kTimerSlackMs);
             } else if (left > 0) {
-                v17_web_yield();
-                last_yield_ = real_ticks();
+                yield_now();
             }
             return;
         }
     }
-    if (now - last_yield_ >= static_cast<std::uint32_t>(kYieldEveryMs)) {
-        v17_web_yield();
-        last_yield_ = real_ticks();
-    }
+    if (now - last_yield_ >= static_cast<std::uint32_t>(kYieldEveryMs)) yield_now();
 }
 
 int WebBackend::window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
@@ -256,16 +268,23 @@ int WebBackend::window_rect(std::int32_t* left, std::int32_t* top, std::int32_t*
     return 1;
 }
 
-// The indices expanded through the palette into the canvas's byte order; the
-// page scales the canvas to its size with the aspect kept.
+// The frame is kept; it is expanded through its palette into the canvas's byte
+// order when the browser is about to have its turn. The page scales the canvas
+// to its size with the aspect kept.
 void WebBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
                          const std::uint8_t* palette_rgb) {
-    if (!open_ || !shown_.take(pixels, pitch, width, height, palette_rgb)) return;
+    if (open_ && shown_.take(pixels, pitch, width, height, palette_rgb)) pending_ = true;
+}
+
+void WebBackend::show_pending_frame() {
+    if (!pending_ || !open_) return;
+    pending_ = false;
     std::uint32_t table[256];
-    make_expand_table_rgba(palette_rgb, table);
-    rgba_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    if (!expand_indices32(pixels, pitch, width, height, table, rgba_.data(), 4 * width)) return;
-    v17_web_put_frame(rgba_.data(), width, height);
+    make_expand_table_rgba(shown_.palette, table);
+    rgba_.resize(shown_.pixels.size());
+    if (expand_indices32(shown_.pixels.data(), shown_.width, shown_.width, shown_.height, table,
+                         rgba_.data(), 4 * shown_.width))
+        v17_web_put_frame(rgba_.data(), shown_.width, shown_.height);
 }
 
 WebBackend* audio_backend = nullptr;  // the backend whose output the page pulls

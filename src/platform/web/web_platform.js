@@ -3,6 +3,7 @@
 //   canvas            the canvas the frames go to
 //   onFrame()         called after each frame is put on the canvas
 //   toggleFullScreen() what Alt+Enter does
+//   onAudio(frames, peak) called after each block the output plays
 // Synthesizers come from js-synthesizer (JSSynth), which the page loads with
 // its FluidSynth before the game starts; without it the music is silent.
 mergeInto(LibraryManager.library, {
@@ -27,7 +28,7 @@ mergeInto(LibraryManager.library, {
 
   v17_web_put_frame__deps: ['$V17'],
   v17_web_put_frame: function (rgba, width, height) {
-    if (!V17.context) return;
+    if (!V17.context || window.V17_NOPUT) return;
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     V17.context.putImageData(new ImageData(bytes, width, height), 0, 0);
     if (Module['onFrame']) Module['onFrame']();
@@ -66,11 +67,13 @@ mergeInto(LibraryManager.library, {
     a.node = context.createScriptProcessor(frames, 0, 2);
     a.node.onaudioprocess = function (e) {
       var out = e.outputBuffer, left = out.getChannelData(0), right = out.getChannelData(1);
-      var mixed = pull(out.length);
+      var mixed = pull(out.length), peak = 0;
       for (var i = 0; i < out.length; ++i) {
         left[i] = mixed[2 * i];
         right[i] = mixed[2 * i + 1];
+        peak = Math.max(peak, Math.abs(left[i]), Math.abs(right[i]));
       }
+      if (Module['onAudio']) Module['onAudio'](out.length, peak);
     };
     a.node.connect(context.destination);
     a.timer = setInterval(function () {
