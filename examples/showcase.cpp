@@ -23,8 +23,6 @@
 #include "gfx/text.h"
 #include "platform/backend.h"
 #if defined(__EMSCRIPTEN__)
-#include <emscripten/emscripten.h>
-
 #include "platform/web/web_backend.h"
 #else
 #include "platform/headless/png_file.h"
@@ -329,11 +327,9 @@ int run_showcase(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int code = run_showcase(argc, argv);
 #if defined(__EMSCRIPTEN__)
-    // A program that has waited has been suspended and resumed, and its main
-    // returns to nobody: the exit is made so that the page learns the result.
-    emscripten_force_exit(code);
+    end_web_program(run_showcase(argc, argv));
+#else
+    return run_showcase(argc, argv);
 #endif
-    return code;
 }

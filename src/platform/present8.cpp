@@ -3,6 +3,7 @@
 // source stay one per eight pixels.
 #include "platform/present8.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -56,19 +57,23 @@ bool ShownFrame::take(const std::uint8_t* frame, int pitch, int frame_width, int
                       const std::uint8_t* palette_rgb) {
     if (!frame || !palette_rgb || frame_width <= 0 || frame_height <= 0 || pitch < frame_width)
         return false;
-    bool same = !stale && width == frame_width && height == frame_height &&
-                std::memcmp(palette, palette_rgb, sizeof palette) == 0;
+    bool whole = stale || width != frame_width || height != frame_height ||
+                 std::memcmp(palette, palette_rgb, sizeof palette) != 0;
     pixels.resize(static_cast<std::size_t>(frame_width) * static_cast<std::size_t>(frame_height));
+    int top = frame_height, bottom = 0;
     for (int y = 0; y < frame_height; ++y) {
         std::uint8_t* kept = pixels.data() + static_cast<std::size_t>(y) * frame_width;
         const std::uint8_t* row = frame + static_cast<std::ptrdiff_t>(y) * pitch;
-        if (same && std::memcmp(kept, row, static_cast<std::size_t>(frame_width)) == 0) continue;
-        same = false;
+        if (!whole && std::memcmp(kept, row, static_cast<std::size_t>(frame_width)) == 0) continue;
         std::memcpy(kept, row, static_cast<std::size_t>(frame_width));
+        top = std::min(top, y);
+        bottom = y + 1;
     }
+    changed_top = whole ? 0 : std::min(top, bottom);
+    changed_bottom = whole ? frame_height : bottom;
     std::memcpy(palette, palette_rgb, sizeof palette);
     width = frame_width;
     height = frame_height;
     stale = false;
-    return !same;
+    return changed_bottom > changed_top;
 }

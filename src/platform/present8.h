@@ -26,10 +26,13 @@ struct ShownFrame {
     std::uint8_t palette[768] = {};    // r, g, b of each entry
     int width = 0, height = 0;
     bool stale = true;  // the window may not show it: opened, exposed, resized
+    int changed_top = 0, changed_bottom = 0;  // rows [top, bottom) the last take changed:
+                                              // all of them when the frame must be drawn whole
 
     // keeps the frame given (pitch bytes per row) and clears stale; true when
     // it differs from the one kept before or stale was set, so that it must be
-    // drawn. Null arguments or a size below 1 keep nothing and give false.
+    // drawn (changed_top and changed_bottom say which rows). Null arguments or a
+    // size below 1 keep nothing and give false.
     bool take(const std::uint8_t* frame, int pitch, int frame_width, int frame_height,
               const std::uint8_t* palette_rgb);
 };

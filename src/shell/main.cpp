@@ -12,8 +12,6 @@
 
 #include "game/world.h"
 #if defined(__EMSCRIPTEN__)
-#include <emscripten/emscripten.h>
-
 #include "platform/web/web_backend.h"
 #else
 #include "platform/headless/headless_backend.h"
@@ -138,11 +136,9 @@ int run_game(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int code = run_game(argc, argv);
 #if defined(__EMSCRIPTEN__)
-    // A program that has waited has been suspended and resumed, and its main
-    // returns to nobody: the exit is made so that the page learns the result.
-    emscripten_force_exit(code);
+    end_web_program(run_game(argc, argv));
+#else
+    return run_game(argc, argv);
 #endif
-    return code;
 }

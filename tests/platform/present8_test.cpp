@@ -56,14 +56,20 @@ TEST(Present8, ShownFrameTellsWhatMustBeDrawn) {
     std::vector<std::uint8_t> frame(6 * 4, 3), rgb(768, 9);
     ShownFrame shown;
     EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));  // rows 6 apart, 5 wide
+    EXPECT_EQ(0, shown.changed_top);
+    EXPECT_EQ(4, shown.changed_bottom);
     EXPECT_FALSE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
     frame[6 * 3 + 4] = 7;  // the last pixel
+    frame[6 * 1] = 2;
     EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
     EXPECT_EQ(7, shown.pixels[5 * 3 + 4]);
+    EXPECT_EQ(1, shown.changed_top);
+    EXPECT_EQ(4, shown.changed_bottom);
     frame[5] = 1;  // padding beyond the row's width does not count
     EXPECT_FALSE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
     rgb[767] = 0;
     EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
+    EXPECT_EQ(0, shown.changed_top);  // a new palette changes every row
     EXPECT_TRUE(shown.take(frame.data(), 6, 5, 3, rgb.data()));
     shown.stale = true;
     EXPECT_TRUE(shown.take(frame.data(), 6, 5, 3, rgb.data()));

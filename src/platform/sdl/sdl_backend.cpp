@@ -274,15 +274,16 @@ void SdlBackend::show_black() {
     SDL_RenderPresent(renderer_);
 }
 
-// Expands the palette indices through a 256-entry table into the streaming
-// texture and shows it scaled whole into the window's real size, its aspect
-// kept, with black bars around it. A copy of the indices and the palette is
-// kept for a screenshot.
+// Expands the palette indices of the rows that changed through a 256-entry
+// table into the streaming texture and shows it scaled whole into the window's
+// real size, its aspect kept, with black bars around it. A copy of the indices
+// and the palette is kept for a screenshot.
 void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
                          const std::uint8_t* palette_rgb) {
     if (!renderer_ || !pixels || !palette_rgb || width <= 0 || height <= 0) return;
     if (!shown_.take(pixels, pitch, width, height, palette_rgb) && texture_) return;
-    if (!texture_ || texture_w_ != width || texture_h_ != height) {
+    bool fresh = !texture_ || texture_w_ != width || texture_h_ != height;
+    if (fresh) {
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, width, height);
@@ -290,12 +291,20 @@ void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int h
         texture_h_ = texture_ ? height : 0;
         if (!texture_) return;
     }
+    // Only the rows that changed since the last picture are converted.
+    int top = fresh ? 0 : shown_.changed_top;
+    int bottom = fresh ? height : shown_.changed_bottom;
     Uint32 table[256];
     make_expand_table(palette_rgb, table);
+    SDL_Rect rows{0, top, width, bottom - top};
     void* out = nullptr;
     int out_pitch = 0;
-    if (SDL_LockTexture(texture_, nullptr, &out, &out_pitch) != 0) return;
-    expand_indices32(pixels, pitch, width, height, table, static_cast<Uint32*>(out), out_pitch);
+    if (SDL_LockTexture(texture_, &rows, &out, &out_pitch) != 0) {
+        shown_.stale = true;  // the next picture is drawn whole
+        return;
+    }
+    expand_indices32(pixels + static_cast<std::ptrdiff_t>(top) * pitch, pitch, width, bottom - top,
+                     table, static_cast<Uint32*>(out), out_pitch);
     SDL_UnlockTexture(texture_);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);

@@ -85,6 +85,7 @@ private:
     static EM_BOOL on_mouse(int type, const EmscriptenMouseEvent* e, void* self);
     static EM_BOOL on_blur(int type, const EmscriptenFocusEvent* e, void* self);
     static const char* on_unload(int type, const void* reserved, void* self);
+    void listen(bool on);
     void queue(PageEvent e) { events_.push_back(e); }
     void sleep_ms(int ms);
     void yield_now();
@@ -151,19 +152,26 @@ const char* WebBackend::on_unload(int, const void*, void* self) {
     return nullptr;
 }
 
+// Keys anywhere on the page; the mouse's presses on the picture and its moves
+// and lifts anywhere, so that a drag leaving the picture still ends.
+void WebBackend::listen(bool on) {
+    const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    void* self = on ? this : nullptr;
+    emscripten_set_keydown_callback(page, self, EM_TRUE, on ? on_key : nullptr);
+    emscripten_set_keyup_callback(page, self, EM_TRUE, on ? on_key : nullptr);
+    emscripten_set_mousedown_callback(kCanvas, self, EM_TRUE, on ? on_mouse : nullptr);
+    emscripten_set_mouseup_callback(page, self, EM_TRUE, on ? on_mouse : nullptr);
+    emscripten_set_mousemove_callback(page, self, EM_TRUE, on ? on_mouse : nullptr);
+    emscripten_set_blur_callback(page, self, EM_TRUE, on ? on_blur : nullptr);
+    emscripten_set_beforeunload_callback(self, on ? on_unload : nullptr);
+}
+
 int WebBackend::open_window(const char* caption, int width, int height) {
     if (width <= 0 || height <= 0) return 0;
     width_ = width;
     height_ = height;
     v17_web_open_canvas(caption ? caption : "", width, height);
-    const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
-    emscripten_set_keydown_callback(page, this, EM_TRUE, on_key);
-    emscripten_set_keyup_callback(page, this, EM_TRUE, on_key);
-    emscripten_set_mousedown_callback(kCanvas, this, EM_TRUE, on_mouse);
-    emscripten_set_mouseup_callback(page, this, EM_TRUE, on_mouse);
-    emscripten_set_mousemove_callback(page, this, EM_TRUE, on_mouse);
-    emscripten_set_blur_callback(page, this, EM_TRUE, on_blur);
-    emscripten_set_beforeunload_callback(this, on_unload);
+    listen(true);
     open_ = true;
     shown_.stale = true;
     real_start_ = real_ticks();
@@ -175,14 +183,7 @@ int WebBackend::open_window(const char* caption, int width, int height) {
 void WebBackend::close_window() {
     if (!open_) return;
     show_pending_frame();  // the last picture stays on the page
-    const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
-    emscripten_set_keydown_callback(page, nullptr, EM_TRUE, nullptr);
-    emscripten_set_keyup_callback(page, nullptr, EM_TRUE, nullptr);
-    emscripten_set_mousedown_callback(kCanvas, nullptr, EM_TRUE, nullptr);
-    emscripten_set_mouseup_callback(page, nullptr, EM_TRUE, nullptr);
-    emscripten_set_mousemove_callback(page, nullptr, EM_TRUE, nullptr);
-    emscripten_set_blur_callback(page, nullptr, EM_TRUE, nullptr);
-    emscripten_set_beforeunload_callback(nullptr, nullptr);
+    listen(false);
     emscripten_exit_pointerlock();
     v17_web_set_cursor_visible(1);
     events_.clear();
@@ -320,4 +321,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void v17_web_audio_pull(float* out, int frames) 
 
 std::unique_ptr<Backend> make_web_backend(WebBackendOptions options) {
     return std::make_unique<WebBackend>(std::move(options));
+}
+
+void end_web_program(int code) {
+    emscripten_force_exit(code);
 }

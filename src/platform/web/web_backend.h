@@ -17,3 +17,7 @@ struct WebBackendOptions {
 };
 
 std::unique_ptr<Backend> make_web_backend(WebBackendOptions options);
+
+// Ends the program with code. A program that has waited has been suspended and
+// resumed, so its main returns to nobody: this is how the page learns the result.
+[[noreturn]] void end_web_program(int code);
