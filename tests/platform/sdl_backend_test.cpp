@@ -160,3 +160,42 @@ TEST(SdlBackend, ScreenshotNamesAndFolder) {
         EXPECT_GT(std::filesystem::file_size(path), 0u) << path;
     }
 }
+
+// The window shows the last frame presented exactly, also when only some rows
+// changed (the software renderer copies only those) and when the palette did.
+TEST(SdlBackend, TheWindowShowsEachFrameWhole) {
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    open_window("V17PICTURE");
+    unsetenv("SDL_RENDER_DRIVER");
+    SDL_Window* window = SDL_GetWindowFromID(1);
+    ASSERT_NE(nullptr, window);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(w) * h), rgb(768);
+    for (std::size_t i = 0; i < frame.size(); ++i)
+        frame[i] = static_cast<std::uint8_t>(i * 7 % 251);
+    for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 13);
+    auto shows_frame = [&] {
+        SDL_Surface* s = SDL_GetWindowSurface(window);
+        if (!s || s->w != w || s->h != h || s->format->BytesPerPixel != 4) return false;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                Uint32 v = static_cast<const Uint32*>(s->pixels)[y * s->pitch / 4 + x];
+                Uint8 r, g, b;
+                SDL_GetRGB(v, s->format, &r, &g, &b);
+                const std::uint8_t* want = &rgb[3 * frame[static_cast<std::size_t>(y) * w + x]];
+                if (r != want[0] || g != want[1] || b != want[2]) return false;
+            }
+        return true;
+    };
+    Backend* b = backend();
+    b->present(frame.data(), w, w, h, rgb.data());
+    EXPECT_TRUE(shows_frame());
+    for (int y = h / 3; y < h / 2; ++y) frame[static_cast<std::size_t>(y) * w + y % w] ^= 0x5A;
+    b->present(frame.data(), w, w, h, rgb.data());
+    EXPECT_TRUE(shows_frame());
+    rgb[3 * frame[0]] ^= 0xFF;
+    b->present(frame.data(), w, w, h, rgb.data());
+    EXPECT_TRUE(shows_frame());
+    set_backend(nullptr);
+}

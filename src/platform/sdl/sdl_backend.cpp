@@ -79,6 +79,7 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;  // the frame, ARGB, of texture_w_ x texture_h_
     int texture_w_ = 0, texture_h_ = 0;
+    bool software_ = false;  // SDL's software renderer, whose window surface keeps its pixels
     bool video_started_ = false;
     bool full_screen_ = false;
     int game_w_ = 0, game_h_ = 0;      // the window's size when not full screen
@@ -245,6 +246,8 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
         close_window();
         return 0;
     }
+    SDL_RendererInfo info{};
+    software_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE);
     SDL_SetRelativeMouseMode(SDL_TRUE);
     real_start_ = SDL_GetTicks();
     virtual_start_ = get_tick_count();
@@ -306,8 +309,6 @@ void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int h
     expand_indices32(pixels + static_cast<std::ptrdiff_t>(top) * pitch, pitch, width, bottom - top,
                      table, static_cast<Uint32*>(out), out_pitch);
     SDL_UnlockTexture(texture_);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
     int out_w = 0, out_h = 0;
     if (SDL_GetRendererOutputSize(renderer_, &out_w, &out_h) != 0 || out_w <= 0 || out_h <= 0)
         SDL_GetWindowSize(window_, &out_w, &out_h);
@@ -319,7 +320,18 @@ void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int h
         to.h = static_cast<int>(static_cast<long long>(height) * out_w / width);  // letterbox
         to.y = (out_h - to.h) / 2;
     }
-    SDL_RenderCopy(renderer_, texture_, nullptr, &to);
+    // The bars are cleared black; a picture that covers the window needs none.
+    if (to.w != out_w || to.h != out_h) {
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+    }
+    // SDL's software renderer draws into the window's own surface, which keeps
+    // what it holds from one picture to the next: at its own size, only the
+    // rows that changed need copying. Every other renderer draws whole pictures.
+    bool unscaled = to.x == 0 && to.y == 0 && to.w == width && to.h == height;
+    SDL_Rect band{0, top, width, bottom - top};
+    SDL_RenderCopy(renderer_, texture_, software_ && unscaled ? &band : nullptr,
+                   software_ && unscaled ? &band : &to);
     SDL_RenderPresent(renderer_);
 }
 
