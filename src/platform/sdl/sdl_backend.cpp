@@ -293,6 +293,9 @@ void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int h
         texture_w_ = texture_ ? width : 0;
         texture_h_ = texture_ ? height : 0;
         if (!texture_) return;
+        // The picture is opaque: copied, never blended (which SDL would do by
+        // default for a format with alpha, pixel by pixel in software).
+        SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
     }
     // Only the rows that changed since the last picture are converted.
     int top = fresh ? 0 : shown_.changed_top;
