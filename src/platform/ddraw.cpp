@@ -133,6 +133,7 @@ struct BlitPlan {
     RECT d, s;  // the whole destination and source rectangles, before clipping
     bool keyed;
     std::uint32_t key;
+    const KeyRuns* runs = nullptr;  // keyed, 8-bit and unstretched: the source as runs
 };
 
 // Largest scaled copy a surface keeps, in bytes (a 256 x 256 8-bit picture).
@@ -244,6 +245,17 @@ void blit_part(const BlitPlan& p, const RECT& v) {
         for (int i = 0; i < n; ++i) columns[i] = column.next();
     }
     int first = p.s.left + (stretched ? 0 : v.left - p.d.left);
+    if (p.runs && !stretched && p.s.bottom - p.s.top == dh) {
+        // Only the spans that are not the key are written; nothing is read
+        // from the destination.
+        for (int y = v.top; y < v.bottom; ++y) {
+            int sy = p.s.top + y - p.d.top;
+            copy_key_runs_row(*p.runs, sy, p.src + static_cast<std::ptrdiff_t>(sy) * p.src_pitch,
+                              first, n,
+                              p.dest + static_cast<std::ptrdiff_t>(y) * p.dest_pitch + v.left);
+        }
+        return;
+    }
     T key = static_cast<T>(p.key);
     if (p.keyed) {
         // The destination rows are read as well as written: ask for all of
@@ -516,6 +528,13 @@ HRESULT DirectDrawSurface::blt(const RECT* dest, DirectDrawSurface* src, const R
         static_cast<std::int64_t>(dw) * dh * bytes_per_pixel() <= kMaxScaledCopy) {
         plan.src = src->scaled_copy(s, dw, dh, &plan.src_pitch);
         plan.s = RECT{0, 0, dw, dh};
+        stretched = false;
+        if (plan.keyed && bpp_ == 8)
+            plan.runs = runs_for(src->scaled_.runs, plan.src, plan.src_pitch, dw, dh,
+                                 src->scaled_.made, plan.key);
+    } else if (plan.keyed && bpp_ == 8 && !stretched && src != this) {
+        plan.runs = runs_for(src->runs_, src->memory_, src->pitch_, src->width_, src->height_,
+                             src->version_, plan.key);
     }
     for (const RECT& v : parts) {
         if (bpp_ == 8) {
@@ -526,6 +545,21 @@ HRESULT DirectDrawSurface::blt(const RECT* dest, DirectDrawSurface* src, const R
     }
     changed();
     return DD_OK;
+}
+
+const KeyRuns* DirectDrawSurface::runs_for(RunCache& cache, const std::uint8_t* pixels, int pitch,
+                                           int width, int height, std::uint64_t version,
+                                           std::uint32_t key) {
+    if (cache.made == version && cache.key == key) return cache.runs.worth ? &cache.runs : nullptr;
+    if (cache.seen != version || cache.seen_key != key) {
+        cache.seen = version;
+        cache.seen_key = key;
+        return nullptr;
+    }
+    encode_key_runs(pixels, pitch, width, height, static_cast<std::uint8_t>(key), &cache.runs);
+    cache.made = version;
+    cache.key = key;
+    return cache.runs.worth ? &cache.runs : nullptr;
 }
 
 const std::uint8_t* DirectDrawSurface::scaled_copy(const RECT& s, int width, int height,
@@ -548,6 +582,8 @@ const std::uint8_t* DirectDrawSurface::scaled_copy(const RECT& s, int width, int
     c.width = width;
     c.height = height;
     c.version = version_;
+    static std::uint64_t makings = 0;
+    c.made = ++makings;
     return c.pixels.data();
 }
 

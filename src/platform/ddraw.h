@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/key_runs.h"
 #include "platform/types.h"
 
 // ---- results and published constants ------------------------------------------
@@ -241,6 +242,19 @@ private:
     // when the pixels changed since it was made
     const std::uint8_t* scaled_copy(const RECT& s, int width, int height, int* pitch);
 
+    // The runs of a keyed 8-bit picture, made on its second keyed blit with the
+    // same pixels and key, so that a picture that changes between its blits is
+    // never encoded.
+    struct RunCache {
+        KeyRuns runs;
+        std::uint64_t made = 0, seen = 0;  // the pixels' version encoded, and last blitted
+        std::uint32_t key = 0, seen_key = 0;
+    };
+    // the runs to draw pixels (width x height, version) keyed with key from,
+    // or null for the blend
+    static const KeyRuns* runs_for(RunCache& cache, const std::uint8_t* pixels, int pitch,
+                                   int width, int height, std::uint64_t version, std::uint32_t key);
+
     // The last stretched picture taken from this surface, kept because a game
     // draws the same sprite at the same size many times a frame.
     struct ScaledCopy {
@@ -248,6 +262,8 @@ private:
         RECT source{};
         int width = 0, height = 0;
         std::uint64_t version = 0;  // version_ when made; 0: none
+        std::uint64_t made = 0;     // which making of a scaled copy this one is
+        RunCache runs;
     };
 
     int width_, height_, bpp_, pitch_;
@@ -263,6 +279,7 @@ private:
     DirectDrawSurface* front_ = nullptr;  // the primary a back buffer belongs to
     std::uint64_t version_ = 1;           // counts changes of the pixels
     ScaledCopy scaled_;
+    RunCache runs_;
     friend class DirectDraw;
 };
 

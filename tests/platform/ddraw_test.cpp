@@ -228,6 +228,76 @@ TEST(Blits, UnstretchedKeyedRowsMatchTheSlowReference) {
     }
 }
 
+// Silhouettes (an opaque body with holes, a transparent surround) drawn again
+// and again, as sprites are, so that they are drawn from their runs: at their
+// size and shrunk, across every edge and corner of the surface and of a clip
+// list, and after their pixels or their key change; each blit against the
+// reference.
+TEST(Blits, RepeatedSilhouettesMatchTheSlowReferenceAtEveryEdge) {
+    std::mt19937 rng(77);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    Dd dd;
+    const int dw = 160, dh = 120;
+    DirectDrawSurface* dest = dd.surface(dw, dh);
+    DirectDrawSurface* clipped = dd.surface(dw, dh);
+    DirectDrawSurface* scratch = dd.surface(256, 256);
+    const std::vector<RECT> clips = {{10, 10, 70, 50}, {90, 0, 160, 30}, {0, 80, 150, 115}};
+    attach_list(dd, clipped, clips);
+    for (int sw : {16, 72, 200}) {
+        int sh = sw * 74 / 72;
+        DirectDrawSurface* src = dd.surface(sw, sh);
+        std::uint8_t key = static_cast<std::uint8_t>(pick(0, 255));
+        auto paint = [&] {
+            std::vector<std::uint8_t> m = raw(src);
+            for (int y = 0; y < sh; ++y)
+                for (int x = 0; x < sw; ++x) {
+                    double u = (x + 0.5) / sw - 0.5, v = (y + 0.5) / sh - 0.5;
+                    bool body = u * u + v * v < 0.2 && pick(0, 30) != 0;
+                    std::uint8_t colour =
+                        static_cast<std::uint8_t>(pick(0, 3) ? key ^ 1 : pick(0, 255));
+                    m[static_cast<std::size_t>(y) * src->pitch() + x] =
+                        body && colour != key ? colour : key;
+                }
+            set_raw(src, m);
+        };
+        paint();
+        DDCOLORKEY ck{key, key};
+        src->set_color_key(DDCKEY_SRCBLT, &ck);
+        for (int round = 0; round < 60; ++round) {
+            if (round == 20) paint();  // new pixels: the runs are made again
+            if (round == 40) {
+                key = static_cast<std::uint8_t>(key + 1);  // a new key: likewise
+                ck = DDCOLORKEY{key, key};
+                src->set_color_key(DDCKEY_SRCBLT, &ck);
+            }
+            DirectDrawSurface* to = round % 2 ? clipped : dest;
+            int w = round % 3 == 2 ? 30 : sw, h = round % 3 == 2 ? 30 : sh;  // shrunk, or its size
+            RECT d{pick(-w, dw), pick(-h, dh), 0, 0};
+            d.right = d.left + w;
+            d.bottom = d.top + h;
+            if (to == dest) {  // an unclipped surface takes only what lies inside it
+                if (w > dw || h > dh) continue;
+                d.left = std::clamp(static_cast<int>(d.left), 0, dw - w);
+                d.top = std::clamp(static_cast<int>(d.top), 0, dh - h);
+                d.right = d.left + w;
+                d.bottom = d.top + h;
+            }
+            std::vector<std::uint8_t> before = raw(to);
+            for (auto& b : before) b = static_cast<std::uint8_t>(pick(0, 255));
+            set_raw(to, before);
+            RECT whole{0, 0, sw, sh};
+            // A first blit elsewhere, so that the one checked is drawn from the runs.
+            RECT aside{0, 0, w, h};
+            ASSERT_EQ(DD_OK, scratch->blt(&aside, src, &whole, DDBLT_WAIT | DDBLT_KEYSRC, nullptr));
+            ASSERT_EQ(DD_OK, to->blt(&d, src, &whole, DDBLT_WAIT | DDBLT_KEYSRC, nullptr));
+            reference_blit(before, to->pitch(), dw, dh, 1, raw(src), src->pitch(), d, whole,
+                           to == clipped ? &clips : nullptr, true, key);
+            ASSERT_EQ(before, raw(to)) << sw << " px, round " << round;
+        }
+        src->release();
+    }
+}
+
 // A small stretched blit draws from a scaled copy the source keeps; every way
 // of changing the source's pixels makes the next blit take the new ones.
 TEST(Blits, RepeatedStretchesFollowEveryChangeOfTheSource) {

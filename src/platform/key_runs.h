@@ -1,0 +1,29 @@
+// A keyed 8-bit picture as runs: each row as the spans of its pixels that are
+// not the key, so that a keyed copy writes those spans whole and spends
+// nothing on the transparent rest. Pictures whose spans are short (noise,
+// dithering) copy faster with a blend over the whole box; `worth` says which.
+// Needs nothing but memory.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct KeyRuns {
+    struct Span {
+        std::int32_t begin, end;  // columns [begin, end) hold no key pixel
+    };
+    std::vector<std::int32_t> row_start;  // height + 1 entries: row y's spans are
+                                          // spans[row_start[y]] to spans[row_start[y + 1]]
+    std::vector<Span> spans;              // each row's spans, left to right
+    bool worth = false;                   // spans long enough on average to beat a blend
+};
+
+// encodes width x height pixels (rows pitch bytes apart) against key into *out;
+// nothing for null arguments or a size below 1
+void encode_key_runs(const std::uint8_t* pixels, int pitch, int width, int height, std::uint8_t key,
+                     KeyRuns* out);
+// copies the pixels of row of the encoded picture that are not the key and lie
+// in columns [first, first + n) from that row's pixels (from_row) to to, where
+// to[0] takes column first; the row and columns must lie inside the picture
+void copy_key_runs_row(const KeyRuns& runs, int row, const std::uint8_t* from_row, int first, int n,
+                       std::uint8_t* to);
