@@ -39,6 +39,15 @@ void copy(void* source, void* dest) {
 void sprite(void* dest, void* sprite, int x, int y) {
     draw_sprite(as_bitmap(dest), as_bitmap(sprite), x, y);
 }
+void* make_rle_sprite(void* bitmap) {
+    return get_rle_sprite(as_bitmap(bitmap));
+}
+void rle_sprite(void* dest, void* rle, int x, int y) {
+    draw_rle_sprite(as_bitmap(dest), static_cast<RLE_SPRITE*>(rle), x, y);
+}
+void free_rle_sprite(void* rle) {
+    destroy_rle_sprite(static_cast<RLE_SPRITE*>(rle));
+}
 void stretched_sprite(void* dest, void* sprite, int x, int y, int w, int h) {
     stretch_sprite(as_bitmap(dest), as_bitmap(sprite), x, y, w, h);
 }

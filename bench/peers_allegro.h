@@ -18,6 +18,10 @@ void clear(void* bitmap, int color);
 void copy(void* source, void* dest);
 void sprite(void* dest, void* sprite, int x, int y);
 void stretched_sprite(void* dest, void* sprite, int x, int y, int w, int h);
+// Allegro's run-length encoded sprite of a bitmap (key 0), drawn and freed
+void* make_rle_sprite(void* bitmap);
+void rle_sprite(void* dest, void* rle, int x, int y);
+void free_rle_sprite(void* rle);
 void line(void* dest, int x1, int y1, int x2, int y2, int color);
 void hline(void* dest, int x1, int y, int x2, int color);
 void vline(void* dest, int x, int y1, int y2, int color);

@@ -57,6 +57,24 @@ Bytes sprite_pixels(int w, int h, double holes, unsigned seed) {
     return p;
 }
 
+// A character's silhouette of w x h: an opaque body (an ellipse with a head
+// and legs, of many colours) in a transparent surround of key 0.
+Bytes silhouette_pixels(int w, int h, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> c(1, 255);
+    Bytes p(static_cast<std::size_t>(w) * h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            double u = (x + 0.5) / w - 0.5, v = (y + 0.5) / h - 0.5;
+            bool body = u * u / 0.09 + (v - 0.05) * (v - 0.05) / 0.16 < 1.0;
+            bool head = u * u + (v + 0.36) * (v + 0.36) < 0.013;
+            bool legs = v > 0.3 && (std::abs(u + 0.12) < 0.06 || std::abs(u - 0.12) < 0.06);
+            if (body || head || legs)
+                p[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint8_t>(c(random));
+        }
+    return p;
+}
+
 Bytes random_bytes(std::size_t n, unsigned seed) {
     std::mt19937 random(seed);
     Bytes p(n);
@@ -287,15 +305,56 @@ void clear_and_copy() {
 #endif
 }
 
-// Keyed sprites: `count` draws of a w x h sprite (40% key) at sw x sh.
-void sprites(const std::string& op, int w, int h, int sw, int sh, int count) {
-    Bytes pixels = sprite_pixels(w, h, 0.4, 11);
+// The screen after count keyed draws of pixels (w x h, key 0) at the places
+// given, unscaled, onto zeros: what every variant must leave.
+Bytes keyed_reference(const Bytes& pixels, int w, int h, const std::vector<int>& at, int count) {
+    Bytes to(static_cast<std::size_t>(W) * H, 0);
+    for (int i = 0; i < count; ++i)
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                std::uint8_t v = pixels[static_cast<std::size_t>(y) * w + x];
+                if (v) to[static_cast<std::size_t>(at[2 * i + 1] + y) * W + at[2 * i] + x] = v;
+            }
+    return to;
+}
+
+// A variant's screen (rows at the pitch given) against the reference; a
+// variant that draws something else is reported as an error, not timed.
+bool draws_right(benchmark::State& st, const Bytes& want, const std::uint8_t* got, int pitch) {
+    for (int y = 0; y < H; ++y) {
+        if (std::memcmp(&want[static_cast<std::size_t>(y) * W],
+                        got + static_cast<std::ptrdiff_t>(y) * pitch, W) != 0) {
+            st.SkipWithError(("draws wrongly at row " + std::to_string(y)).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Keyed sprites: `count` draws of a w x h sprite at sw x sh, either scattered
+// (40% key at random) or a silhouette (an opaque body in a transparent
+// surround, as characters are). Beside SDL's plain colour key: SDL's RLE
+// colour key and Allegro's RLE sprite, and for shrunk sprites SDL scaling once
+// and then drawing the RLE copy. Ours and the variants drawing at the sprite's
+// size are checked against the reference before they are timed (the peers'
+// own scaling rounds otherwise, so theirs are not).
+void sprites(const std::string& op, int w, int h, int sw, int sh, int count, bool silhouette) {
+    Bytes pixels = silhouette ? silhouette_pixels(w, h, 11) : sprite_pixels(w, h, 0.4, 11);
     std::vector<int> at = random_ints(2 * count, 0, H - std::max(sw, sh) - 1, 13);
     bool scaled = sw != w || sh != h;
+    // The sprite at sw x sh, each pixel the source pixel under its centre: what
+    // a shrunk draw shows, and what SDL's scale-once variant draws from.
+    Bytes small(static_cast<std::size_t>(sw) * sh);
+    for (int y = 0; y < sh; ++y)
+        for (int x = 0; x < sw; ++x)
+            small[static_cast<std::size_t>(y) * sw + x] =
+                pixels[static_cast<std::size_t>((2 * y + 1) * h / (2 * sh)) * w +
+                       (2 * x + 1) * w / (2 * sw)];
+    Bytes want = keyed_reference(small, sw, sh, at, count);
     add(op + "/ours", [=](benchmark::State& st) {
         OurDisplay d;
         OurSprite s(w, h, pixels);
-        loop(st, [&] {
+        auto frame = [&] {
             for (int i = 0; i < count; ++i) {
                 s.bob.x = static_cast<float>(at[2 * i]);
                 s.bob.y = static_cast<float>(at[2 * i + 1]);
@@ -305,25 +364,47 @@ void sprites(const std::string& op, int w, int h, int sw, int sh, int count) {
                     bob_draw(&s.bob, back_surface);
                 }
             }
-        });
-    });
-    add(op + "/sdl", [=](benchmark::State& st) {
-        SDL_Surface* s = sdl_surface(w, h, &pixels);
-        SDL_SetColorKey(s, SDL_TRUE, 0);
-        SDL_Surface* to = sdl_surface(W, H);
-        auto draw = [&](int i) {
-            SDL_Rect r{at[2 * i], at[2 * i + 1], sw, sh};
-            return scaled ? SDL_BlitScaled(s, nullptr, to, &r)
-                          : SDL_BlitSurface(s, nullptr, to, &r);
         };
-        if (sdl_does(st, draw(0))) {
-            loop(st, [&] {
-                for (int i = 0; i < count; ++i) draw(i);
-            });
-        }
-        SDL_FreeSurface(s);
-        SDL_FreeSurface(to);
+        fill_surface(back_surface, 0, nullptr);
+        frame();
+        frame();  // drawn twice: the second time from the sprite's runs
+        if (!draws_right(st, want, back_surface->pixels(), back_surface->pitch())) return;
+        loop(st, frame);
     });
+    for (bool rle : {false, true}) {
+        add(op + (rle ? "/sdl_rle" : "/sdl"), [=](benchmark::State& st) {
+            SDL_Surface* s = sdl_surface(w, h, &pixels);
+            SDL_Surface* to = sdl_surface(W, H);
+            SDL_Surface* once = nullptr;  // scaled once, then drawn with RLE
+            if (scaled && rle) {
+                once = sdl_surface(sw, sh, &small);
+                SDL_SetColorKey(once, SDL_TRUE, 0);
+                SDL_SetSurfaceRLE(once, 1);
+            }
+            SDL_SetColorKey(s, SDL_TRUE, 0);
+            if (rle) SDL_SetSurfaceRLE(s, 1);
+            auto draw = [&](int i) {
+                SDL_Rect r{at[2 * i], at[2 * i + 1], sw, sh};
+                if (once) return SDL_BlitSurface(once, nullptr, to, &r);
+                return scaled ? SDL_BlitScaled(s, nullptr, to, &r)
+                              : SDL_BlitSurface(s, nullptr, to, &r);
+            };
+            bool ok = sdl_does(st, draw(0));
+            if (ok && (!scaled || once)) {
+                SDL_FillRect(to, nullptr, 0);
+                for (int i = 0; i < count; ++i) draw(i);
+                ok = draws_right(st, want, static_cast<const std::uint8_t*>(to->pixels), to->pitch);
+            }
+            if (ok) {
+                loop(st, [&] {
+                    for (int i = 0; i < count; ++i) draw(i);
+                });
+            }
+            if (once) SDL_FreeSurface(once);
+            SDL_FreeSurface(s);
+            SDL_FreeSurface(to);
+        });
+    }
     // The floor: the same rows copied without a key or scaling.
     add(op + "/floor", [=](benchmark::State& st) {
         Bytes to(W * H);
@@ -337,21 +418,38 @@ void sprites(const std::string& op, int w, int h, int sw, int sh, int count) {
         });
     });
 #ifdef V17_HAVE_ALLEGRO
-    add(op + "/allegro", [=](benchmark::State& st) {
-        void* s = allegro_bitmap(w, h, &pixels);
-        void* to = allegro_bitmap(W, H);
-        loop(st, [&] {
-            for (int i = 0; i < count; ++i) {
-                if (scaled) {
-                    peer_allegro::stretched_sprite(to, s, at[2 * i], at[2 * i + 1], sw, sh);
-                } else {
-                    peer_allegro::sprite(to, s, at[2 * i], at[2 * i + 1]);
+    for (bool rle : {false, true}) {
+        if (rle && scaled) continue;  // Allegro draws RLE sprites at their own size only
+        add(op + (rle ? "/allegro_rle" : "/allegro"), [=](benchmark::State& st) {
+            void* s = allegro_bitmap(w, h, &pixels);
+            void* to = allegro_bitmap(W, H);
+            void* encoded = rle ? peer_allegro::make_rle_sprite(s) : nullptr;
+            auto frame = [&] {
+                for (int i = 0; i < count; ++i) {
+                    if (encoded) {
+                        peer_allegro::rle_sprite(to, encoded, at[2 * i], at[2 * i + 1]);
+                    } else if (scaled) {
+                        peer_allegro::stretched_sprite(to, s, at[2 * i], at[2 * i + 1], sw, sh);
+                    } else {
+                        peer_allegro::sprite(to, s, at[2 * i], at[2 * i + 1]);
+                    }
                 }
+            };
+            bool ok = true;
+            if (!scaled) {
+                peer_allegro::clear(to, 0);
+                frame();
+                Bytes got(static_cast<std::size_t>(W) * H);
+                for (int y = 0; y < H; ++y)
+                    std::memcpy(&got[static_cast<std::size_t>(y) * W], peer_allegro::row(to, y), W);
+                ok = draws_right(st, want, got.data(), W);
             }
+            if (ok) loop(st, frame);
+            if (encoded) peer_allegro::free_rle_sprite(encoded);
+            peer_allegro::free_bitmap(s);
+            peer_allegro::free_bitmap(to);
         });
-        peer_allegro::free_bitmap(s);
-        peer_allegro::free_bitmap(to);
-    });
+    }
 #endif
 }
 
@@ -721,8 +819,12 @@ int main(int argc, char** argv) {
     }
     int count = static_cast<int>(args.size());
     clear_and_copy();
-    sprites("sprite_72x74", 72, 74, 72, 74, 100);
-    sprites("sprite_400_to_30", 400, 400, 30, 30, 169);
+    sprites("sprite_72x74", 72, 74, 72, 74, 100, false);
+    sprites("sprite_400_to_30", 400, 400, 30, 30, 169, false);
+    for (int size : {16, 72, 256})
+        sprites("silhouette_" + std::to_string(size), size, size * 74 / 72, size, size * 74 / 72,
+                100, true);
+    sprites("silhouette_400_to_30", 400, 400, 30, 30, 169, true);
     lines();
     shapes();
     files_and_presentation();
