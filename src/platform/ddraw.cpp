@@ -248,12 +248,9 @@ void blit_part(const BlitPlan& p, const RECT& v) {
     if (p.runs && !stretched && p.s.bottom - p.s.top == dh) {
         // Only the spans that are not the key are written; nothing is read
         // from the destination.
-        for (int y = v.top; y < v.bottom; ++y) {
-            int sy = p.s.top + y - p.d.top;
-            copy_key_runs_row(*p.runs, sy, p.src + static_cast<std::ptrdiff_t>(sy) * p.src_pitch,
-                              first, n,
-                              p.dest + static_cast<std::ptrdiff_t>(y) * p.dest_pitch + v.left);
-        }
+        copy_key_runs(*p.runs, p.s.top + v.top - p.d.top, v.bottom - v.top, p.src, p.src_pitch,
+                      first, n, p.dest + static_cast<std::ptrdiff_t>(v.top) * p.dest_pitch + v.left,
+                      p.dest_pitch);
         return;
     }
     T key = static_cast<T>(p.key);

@@ -35,14 +35,18 @@ void encode_key_runs(const std::uint8_t* pixels, int pitch, int width, int heigh
     out->worth = opaque >= kMinMeanSpan * static_cast<std::int64_t>(out->spans.size());
 }
 
-void copy_key_runs_row(const KeyRuns& runs, int row, const std::uint8_t* from_row, int first, int n,
-                       std::uint8_t* to) {
+void copy_key_runs(const KeyRuns& runs, int row, int rows, const std::uint8_t* from, int from_pitch,
+                   int first, int n, std::uint8_t* to, int to_pitch) {
     const int last = first + n;
-    const KeyRuns::Span* span = runs.spans.data() + runs.row_start[row];
-    const KeyRuns::Span* end = runs.spans.data() + runs.row_start[row + 1];
-    for (; span != end && span->begin < last; ++span) {
-        int lo = std::max(span->begin, first), hi = std::min(span->end, last);
-        if (lo < hi)
-            std::memcpy(to + (lo - first), from_row + lo, static_cast<std::size_t>(hi - lo));
+    const KeyRuns::Span* spans = runs.spans.data();
+    for (int y = row; y < row + rows; ++y, to += to_pitch) {
+        const std::uint8_t* from_row = from + static_cast<std::ptrdiff_t>(y) * from_pitch;
+        const KeyRuns::Span* span = spans + runs.row_start[y];
+        const KeyRuns::Span* end = spans + runs.row_start[y + 1];
+        for (; span != end && span->begin < last; ++span) {
+            int lo = std::max(span->begin, first), hi = std::min(span->end, last);
+            if (lo < hi)
+                std::memcpy(to + (lo - first), from_row + lo, static_cast<std::size_t>(hi - lo));
+        }
     }
 }

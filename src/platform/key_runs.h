@@ -22,8 +22,10 @@ struct KeyRuns {
 // nothing for null arguments or a size below 1
 void encode_key_runs(const std::uint8_t* pixels, int pitch, int width, int height, std::uint8_t key,
                      KeyRuns* out);
-// copies the pixels of row of the encoded picture that are not the key and lie
-// in columns [first, first + n) from that row's pixels (from_row) to to, where
-// to[0] takes column first; the row and columns must lie inside the picture
-void copy_key_runs_row(const KeyRuns& runs, int row, const std::uint8_t* from_row, int first, int n,
-                       std::uint8_t* to);
+// copies the pixels of rows [row, row + rows) of the encoded picture that are
+// not the key and lie in columns [first, first + n), from the picture's pixels
+// (from: its first row, rows from_pitch bytes apart) to to (rows to_pitch
+// apart), where to[0] takes column first of the first row; the rows and the
+// columns must lie inside the picture
+void copy_key_runs(const KeyRuns& runs, int row, int rows, const std::uint8_t* from, int from_pitch,
+                   int first, int n, std::uint8_t* to, int to_pitch);
