@@ -60,17 +60,24 @@ bool ShownFrame::take(const std::uint8_t* frame, int pitch, int frame_width, int
     bool whole = stale || width != frame_width || height != frame_height ||
                  std::memcmp(palette, palette_rgb, sizeof palette) != 0;
     pixels.resize(static_cast<std::size_t>(frame_width) * static_cast<std::size_t>(frame_height));
-    int top = frame_height, bottom = 0;
-    for (int y = 0; y < frame_height; ++y) {
-        std::uint8_t* kept = pixels.data() + static_cast<std::size_t>(y) * frame_width;
-        const std::uint8_t* row = frame + static_cast<std::ptrdiff_t>(y) * pitch;
-        if (!whole && std::memcmp(kept, row, static_cast<std::size_t>(frame_width)) == 0) continue;
-        std::memcpy(kept, row, static_cast<std::size_t>(frame_width));
-        top = std::min(top, y);
-        bottom = y + 1;
+    // The first and the last row that differ, each found by comparing from its
+    // end; the rows between them are copied without a comparison.
+    auto row_of = [&](int y) { return frame + static_cast<std::ptrdiff_t>(y) * pitch; };
+    auto kept_row = [&](int y) {
+        return pixels.data() + static_cast<std::size_t>(y) * frame_width;
+    };
+    auto same_row = [&](int y) {
+        return std::memcmp(kept_row(y), row_of(y), static_cast<std::size_t>(frame_width)) == 0;
+    };
+    int top = 0, bottom = frame_height;
+    if (!whole) {
+        while (top < frame_height && same_row(top)) ++top;
+        while (bottom > top && same_row(bottom - 1)) --bottom;
     }
-    changed_top = whole ? 0 : std::min(top, bottom);
-    changed_bottom = whole ? frame_height : bottom;
+    for (int y = top; y < bottom; ++y)
+        std::memcpy(kept_row(y), row_of(y), static_cast<std::size_t>(frame_width));
+    changed_top = top;
+    changed_bottom = bottom;
     std::memcpy(palette, palette_rgb, sizeof palette);
     width = frame_width;
     height = frame_height;
