@@ -131,8 +131,9 @@ void player_death(float respawn_x, float respawn_y) {
 
 void spike_strip(const Bob& spike, int count, float x0, float y0, float dx, float dy, float rx,
                  float ry) {
+    // The scratch record is the spike throughout; only its place changes.
+    if (count > 0) bobptr = spike;
     for (int i = 0; i < count; ++i) {
-        bobptr = spike;
         bobptr.x = static_cast<float>(x0 + static_cast<double>(dx) * i);
         bobptr.y = static_cast<float>(y0 + static_cast<double>(dy) * i);
         if (bob_overlap_sized(&player, &bobptr, player.width, player.height, 30, 30))

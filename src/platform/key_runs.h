@@ -10,11 +10,13 @@
 
 struct KeyRuns {
     struct Span {
-        std::int32_t begin, end;  // columns [begin, end) hold no key pixel
+        std::int32_t row;         // the span's row
+        std::int32_t begin, end;  // columns [begin, end) of the row hold no key pixel
     };
     std::vector<std::int32_t> row_start;  // height + 1 entries: row y's spans are
                                           // spans[row_start[y]] to spans[row_start[y + 1]]
-    std::vector<Span> spans;              // each row's spans, left to right
+    std::vector<Span> spans;              // the spans, row by row, left to right
+    std::int32_t width = 0;               // of the picture
     bool worth = false;                   // spans long enough on average to beat a blend
 };
 
