@@ -52,11 +52,12 @@
   if (query.has('trace')) args.push('--trace', '/trace.jsonl');
   if (query.has('record')) args.push('--record', '/record.txt');
   if (query.has('timedemo')) args.push('--timedemo');
-  // Numbers are checked here: the program is built without exceptions, so
+  // Values are checked here: the program is built without exceptions, so
   // the command line must reach it well formed.
   var faults = [];
   [['frames', /^[1-9][0-9]{0,8}$/, 'a count of frames from 1'],
-   ['start-tick', /^[0-9]{1,9}$/, 'a whole number of milliseconds']].forEach(function (option) {
+   ['start-tick', /^[0-9]{1,9}$/, 'a whole number of milliseconds'],
+   ['renderer', /^(auto|gl|cpu)$/, 'auto, gl or cpu']].forEach(function (option) {
     var name = option[0];
     if (!query.has(name)) return;
     var value = query.get(name);
@@ -96,6 +97,7 @@
       show(line);
     },
     onFrame: function () {
+      state.renderer = module.renderer;
       if (state.frames++ === 0) {
         state.firstFrameMs = performance.now();
         say(hasAudio ? 'Playing. Sound starts with the first key press or click.'

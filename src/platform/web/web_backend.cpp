@@ -19,7 +19,9 @@
 
 extern "C" {
 // web_platform.js
-void v17_web_open_canvas(const char* caption, int width, int height);
+int v17_web_open_canvas(const char* caption, int width, int height, int want_gl);
+void v17_web_put_indices(const std::uint8_t* indices, int width, int height,
+                         const std::uint8_t* palette_rgb);
 void v17_web_put_frame(const std::uint32_t* rgba, int width, int height);
 void v17_web_set_cursor_visible(int visible);
 void v17_web_toggle_full_screen();
@@ -96,6 +98,7 @@ private:
     int width_ = 0, height_ = 0;
     ShownFrame shown_;
     bool pending_ = false;             // shown_ is newer than what the canvas holds
+    bool gl_ = false;                  // WebGL draws the frames from their indices
     std::vector<std::uint32_t> rgba_;  // the frame as the canvas takes it
     std::vector<PageEvent> events_;    // what came while the program waited
     std::uint32_t real_start_ = 0, virtual_start_ = 0;  // the origin of the pacing
@@ -170,7 +173,7 @@ int WebBackend::open_window(const char* caption, int width, int height) {
     if (width <= 0 || height <= 0) return 0;
     width_ = width;
     height_ = height;
-    v17_web_open_canvas(caption ? caption : "", width, height);
+    gl_ = v17_web_open_canvas(caption ? caption : "", width, height, options_.webgl ? 1 : 0) == 1;
     listen(true);
     open_ = true;
     shown_.stale = true;
@@ -280,6 +283,10 @@ void WebBackend::present(const std::uint8_t* pixels, int pitch, int width, int h
 void WebBackend::show_pending_frame() {
     if (!pending_ || !open_) return;
     pending_ = false;
+    if (gl_) {
+        v17_web_put_indices(shown_.pixels.data(), shown_.width, shown_.height, shown_.palette);
+        return;
+    }
     std::uint32_t table[256];
     make_expand_table_rgba(shown_.palette, table);
     rgba_.resize(shown_.pixels.size());

@@ -14,6 +14,7 @@ struct WebBackendOptions {
     bool has_script = false;          // input comes from script, not from the page's events
     bool pace_virtual_clock = false;  // the virtual clock is held to real time
     InputScript script;               // with has_script: fed one pass per removing peek
+    bool webgl = true;                // frames drawn by WebGL where it opens, else the 2D canvas
 };
 
 std::unique_ptr<Backend> make_web_backend(WebBackendOptions options);

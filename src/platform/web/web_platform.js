@@ -9,21 +9,131 @@
 mergeInto(LibraryManager.library, {
   $V17: {
     canvas: null,
-    context: null,
+    context: null,  // the 2D context, where WebGL does not draw
+    gl: null,       // the WebGL context, where it draws
     audio: null,
     synths: [null],
     gestureEvents: ['keydown', 'mousedown', 'pointerdown', 'touchstart'],
   },
 
-  v17_web_open_canvas__deps: ['$V17'],
-  v17_web_open_canvas: function (caption, width, height) {
+  // Opens the canvas at the game's size (the page scales it). With want_gl, the
+  // frames are drawn by WebGL, which looks each index up in the palette on the
+  // graphics processor; without it, or where WebGL does not open, by the 2D
+  // context from pixels expanded in wasm. Returns 1 when WebGL draws.
+  v17_web_open_canvas__deps: ['$V17', '$V17_GL'],
+  v17_web_open_canvas: function (caption, width, height, want_gl) {
     var canvas = Module['canvas'] || document.getElementById('canvas');
     canvas.width = width;
     canvas.height = height;
-    V17.canvas = canvas;
-    V17.context = canvas.getContext('2d', { alpha: false });
+    if (V17.canvas !== canvas) {
+      V17.canvas = canvas;
+      V17.gl = null;
+      V17.context = null;
+      if (want_gl) V17.gl = V17_GL.start(canvas);
+      if (!V17.gl && want_gl && canvas.getContext('webgl')) {
+        // WebGL opened but could not be set up, and a canvas keeps the first
+        // kind of context it gave: the 2D context needs a new canvas.
+        var fresh = canvas.cloneNode(false);
+        canvas.parentNode.replaceChild(fresh, canvas);
+        canvas = V17.canvas = Module['canvas'] = fresh;
+      }
+      if (V17.gl) {
+        canvas.addEventListener('webglcontextlost', function (e) { e.preventDefault(); });
+        canvas.addEventListener('webglcontextrestored', function () { V17.gl = V17_GL.start(canvas); });
+      } else {
+        V17.context = canvas.getContext('2d', { alpha: false });
+      }
+    }
+    Module['renderer'] = V17.gl ? 'webgl' : '2d';
     var title = UTF8ToString(caption);
     if (title) document.title = title;
+    return V17.gl ? 1 : 0;
+  },
+
+  // The WebGL drawing: the indices as a one-byte texture, the palette as a
+  // 256 x 1 texture, and a fragment shader that reads one through the other.
+  $V17_GL: {
+    start: function (canvas) {
+      var gl = canvas.getContext('webgl', { alpha: false, antialias: false, depth: false,
+                                            preserveDrawingBuffer: false });
+      if (!gl) return null;
+      function shader(type, text) {
+        var s = gl.createShader(type);
+        gl.shaderSource(s, text);
+        gl.compileShader(s);
+        return gl.getShaderParameter(s, gl.COMPILE_STATUS) ? s : null;
+      }
+      var vertex = shader(gl.VERTEX_SHADER,
+        'attribute vec2 at; varying vec2 uv;' +
+        'void main() { uv = vec2(at.x * 0.5 + 0.5, 0.5 - at.y * 0.5); gl_Position = vec4(at, 0.0, 1.0); }');
+      var fragment = shader(gl.FRAGMENT_SHADER,
+        '#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n#endif\n' +
+        'uniform sampler2D frame; uniform sampler2D palette; varying vec2 uv;' +
+        'void main() { float i = texture2D(frame, uv).r * 255.0;' +
+        ' gl_FragColor = texture2D(palette, vec2((i + 0.5) / 256.0, 0.5)); }');
+      if (!vertex || !fragment) return null;
+      var program = gl.createProgram();
+      gl.attachShader(program, vertex);
+      gl.attachShader(program, fragment);
+      gl.linkProgram(program);
+      if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return null;
+      gl.useProgram(program);
+      gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+      gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 1, -1, -1, 1, 1, 1]), gl.STATIC_DRAW);
+      var at = gl.getAttribLocation(program, 'at');
+      gl.enableVertexAttribArray(at);
+      gl.vertexAttribPointer(at, 2, gl.FLOAT, false, 0, 0);
+      function texture(unit, name) {
+        var t = gl.createTexture();
+        gl.activeTexture(gl.TEXTURE0 + unit);
+        gl.bindTexture(gl.TEXTURE_2D, t);
+        gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+        gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+        gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
+        gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
+        gl.uniform1i(gl.getUniformLocation(program, name), unit);
+      }
+      texture(1, 'palette');
+      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, 256, 1, 0, gl.RGBA, gl.UNSIGNED_BYTE, null);
+      texture(0, 'frame');  // left bound to unit 0
+      gl.pixelStorei(gl.UNPACK_ALIGNMENT, 1);
+      gl.v17 = { width: 0, height: 0, palette: new Uint8Array(1024) };
+      return gl.getError() === gl.NO_ERROR ? gl : null;
+    },
+  },
+
+  v17_web_put_indices__deps: ['$V17'],
+  v17_web_put_indices: function (indices, width, height, palette_rgb) {
+    var gl = V17.gl;
+    if (!gl || gl.isContextLost() || window.V17_NOPUT) return;
+    var state = gl.v17, rgba = state.palette;
+    for (var i = 0; i < 256; ++i) {
+      rgba[4 * i] = HEAPU8[palette_rgb + 3 * i];
+      rgba[4 * i + 1] = HEAPU8[palette_rgb + 3 * i + 1];
+      rgba[4 * i + 2] = HEAPU8[palette_rgb + 3 * i + 2];
+      rgba[4 * i + 3] = 255;
+    }
+    gl.activeTexture(gl.TEXTURE1);
+    gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, 256, 1, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
+    gl.activeTexture(gl.TEXTURE0);
+    var bytes = HEAPU8.subarray(indices, indices + width * height);
+    if (state.width !== width || state.height !== height) {
+      gl.texImage2D(gl.TEXTURE_2D, 0, gl.LUMINANCE, width, height, 0, gl.LUMINANCE,
+                    gl.UNSIGNED_BYTE, bytes);
+      state.width = width;
+      state.height = height;
+    } else {
+      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, width, height, gl.LUMINANCE, gl.UNSIGNED_BYTE, bytes);
+    }
+    gl.viewport(0, 0, width, height);
+    gl.drawArrays(gl.TRIANGLE_STRIP, 0, 4);
+    // The tests read the picture back here: once shown, it is gone from the buffer.
+    if (window.V17_READBACK) {
+      var picture = new Uint8Array(width * height * 4);
+      gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, picture);
+      window.V17_PICTURE = { width: width, height: height, rgba: picture, bottomUp: true };
+    }
+    if (Module['onFrame']) Module['onFrame']();
   },
 
   v17_web_put_frame__deps: ['$V17'],
@@ -31,6 +141,8 @@ mergeInto(LibraryManager.library, {
     if (!V17.context || window.V17_NOPUT) return;
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     V17.context.putImageData(new ImageData(bytes, width, height), 0, 0);
+    if (window.V17_READBACK)
+      window.V17_PICTURE = { width: width, height: height, rgba: new Uint8Array(bytes), bottomUp: false };
     if (Module['onFrame']) Module['onFrame']();
   },
 
