@@ -33,6 +33,10 @@ void expand_row(const std::uint8_t* from, int width, const std::uint32_t* table,
     for (; x + 8 <= width; x += 8) {
         std::uint64_t w;
         std::memcpy(&w, from + x, sizeof w);
+        // Unrolled, the word's eight lookups are straight-line code, which
+        // runs as fast wherever the linker puts the loop (the loop over k
+        // runs at half the speed, and slower still at some alignments).
+#pragma GCC unroll 8
         for (int k = 0; k < 8; ++k) to[x + k] = table[(w >> (8 * k)) & 0xFF];
     }
     for (; x < width; ++x) to[x] = table[from[x]];
@@ -51,6 +55,19 @@ int expand_indices32(const std::uint8_t* pixels, int pitch, int width, int heigh
         expand_row(from, width, table, to);
     }
     return 1;
+}
+
+FrameRect fit_frame(int frame_w, int frame_h, int out_w, int out_h) {
+    if (frame_w < 1 || frame_h < 1 || out_w < 1 || out_h < 1) return {};
+    FrameRect to{0, 0, out_w, out_h};
+    if (static_cast<long long>(out_w) * frame_h > static_cast<long long>(out_h) * frame_w) {
+        to.w = static_cast<int>(static_cast<long long>(frame_w) * out_h / frame_h);  // pillarbox
+        to.x = (out_w - to.w) / 2;
+    } else {
+        to.h = static_cast<int>(static_cast<long long>(frame_h) * out_w / frame_w);  // letterbox
+        to.y = (out_h - to.h) / 2;
+    }
+    return to;
 }
 
 bool ShownFrame::take(const std::uint8_t* frame, int pitch, int frame_width, int frame_height,

@@ -18,6 +18,15 @@ void make_expand_table_rgba(const std::uint8_t* palette_rgb, std::uint32_t* tabl
 int expand_indices32(const std::uint8_t* pixels, int pitch, int width, int height,
                      const std::uint32_t* table, std::uint32_t* out, int out_pitch);
 
+// A rectangle of an output, in pixels from its top left corner.
+struct FrameRect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+// where a frame of frame_w x frame_h shows in an output of out_w x out_h: scaled
+// whole, its aspect kept, centred, the rest left for black bars (sizes truncate);
+// an empty rectangle when a size is below 1
+FrameRect fit_frame(int frame_w, int frame_h, int out_w, int out_h);
+
 // The last frame a window was given: its indices and palette, kept so that a
 // frame the window shows already is not converted and drawn again (a still
 // screen then costs one comparison), and for screenshots.

@@ -79,6 +79,11 @@ int run_game(int argc, char** argv) {
                      "vantorel17: --headless, --shots and --audio-out are for the native game\n");
         return 2;
     }
+    // The page draws the canvas its own way.
+    if (options.renderer != "auto") {
+        std::fprintf(stderr, "vantorel17: --renderer is for the native game's window\n");
+        return 2;
+    }
     WebBackendOptions web;
     web.has_script = has_script;
     web.pace_virtual_clock = recorded_or_scripted && !options.timedemo;
@@ -98,6 +103,9 @@ int run_game(int argc, char** argv) {
     } else {
         SdlBackendOptions sdl;
         sdl.windowed = options.windowed;
+        sdl.renderer = options.renderer == "gl"    ? SdlRenderer::gl
+                       : options.renderer == "cpu" ? SdlRenderer::cpu
+                                                   : SdlRenderer::automatic;
         sdl.has_script = has_script;
         sdl.pace_virtual_clock = recorded_or_scripted && !options.timedemo;
         sdl.script = std::move(script);

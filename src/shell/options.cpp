@@ -15,6 +15,10 @@ int parse_options(int argc, char** argv, Options* o) {
     CLI::Option* headless =
         app.add_flag("--headless", o->headless,
                      "no window or audio device: virtual clock, needs --input or --frames");
+    app.add_option("--renderer", o->renderer,
+                   "how the window is drawn: gl, cpu or auto (default: gl where OpenGL works)")
+        ->check(CLI::IsMember({"auto", "gl", "cpu"}))
+        ->excludes(headless);
     app.add_option("--input", o->input, "play an input script instead of the keyboard and mouse");
     app.add_option("--record", o->record, "write the keyboard and mouse of this run as a script");
     app.add_option("--trace", o->trace, "write one JSON line per frame");

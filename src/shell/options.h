@@ -18,6 +18,8 @@ struct Options {
     int shot_every = 1;            // --shot-every: only every Nth frame
     std::string audio_out;         // --audio-out: headless: the mixed audio as a WAV file
     bool timedemo = false;         // --timedemo: unpaced on the virtual clock; prints fps
+    // --renderer: how the window is drawn: auto (OpenGL where it works), gl or cpu
+    std::string renderer = "auto";
 };
 
 // Parses argv. Returns -1 when the program should go on; otherwise the exit code

@@ -28,11 +28,12 @@ LRESULT plain_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 // Opens a 320 x 200 window of class name on the SDL backend, dummy video driver.
-void open_window(const char* name) {
+void open_window(const char* name, SdlRenderer renderer = SdlRenderer::automatic) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     reset_window_system();
     SdlBackendOptions options;
     options.windowed = true;
+    options.renderer = renderer;
     set_backend(make_sdl_backend(std::move(options)));
     WNDCLASSEX wc{};
     wc.lpfnWndProc = plain_proc;
@@ -198,4 +199,29 @@ TEST(SdlBackend, TheWindowShowsEachFrameWhole) {
     b->present(frame.data(), w, w, h, rgb.data());
     EXPECT_TRUE(shows_frame());
     set_backend(nullptr);
+}
+
+// The dummy driver has no OpenGL: asked for it, the backend says so in one
+// line and draws on the CPU; asked for nothing in particular, it says nothing.
+TEST(SdlBackend, WithoutOpenGlTheCpuDraws) {
+    for (SdlRenderer renderer : {SdlRenderer::automatic, SdlRenderer::gl, SdlRenderer::cpu}) {
+        ::testing::internal::CaptureStderr();
+        open_window("V17NOGL", renderer);
+        std::string said = ::testing::internal::GetCapturedStderr();
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(renderer == SdlRenderer::gl ? 1 : 0, std::count(said.begin(), said.end(), '\n'))
+            << said;
+        EXPECT_EQ(renderer == SdlRenderer::gl, said.find("vantorel17: --renderer gl: ") == 0);
+        std::vector<std::uint8_t> frame(320 * 200, 5), rgb(768);
+        rgb[15] = 10, rgb[16] = 20, rgb[17] = 30;
+        backend()->present(frame.data(), 320, 320, 200, rgb.data());
+        SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(1));
+        ASSERT_NE(nullptr, s);
+        Uint8 r = 0, g = 0, b = 0;
+        SDL_GetRGB(static_cast<const Uint32*>(s->pixels)[s->pitch / 4 * 199 + 319], s->format, &r,
+                   &g, &b);
+        EXPECT_EQ(10 << 16 | 20 << 8 | 30, r << 16 | g << 8 | b);
+        set_backend(nullptr);
+    }
+    reset_window_system();
 }

@@ -10,8 +10,15 @@
 // own state; what is fed is their union, so a key held on one stays down when
 // the other lets go. Losing the focus lets go of everything and gives the
 // pointer back to the desktop.
+//
+// Frames are drawn by a presenter: the GL one where the window's OpenGL works
+// (the window is made for OpenGL unless --renderer cpu, and without it where
+// the video driver has no OpenGL), else the CPU one; when the GL presenter
+// fails later, the CPU one takes over on the same window.
 #include "platform/sdl/sdl_backend.h"
 
+#include "platform/sdl/cpu_presenter.h"
+#include "platform/sdl/gl_presenter.h"
 #include "platform/sdl/screenshot_file.h"
 #include "platform/sdl/sdl_gamepad.h"
 
@@ -70,16 +77,14 @@ private:
     void cover_the_screen();
     void save_screenshot();
     void show_black();
+    bool draw_on_the_cpu();
     bool open_audio_device(int* rate);
     void run_null_output();
     static void audio_callback(void* self, Uint8* stream, int len);
 
     SdlBackendOptions options_;
     SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;  // the frame, ARGB, of texture_w_ x texture_h_
-    int texture_w_ = 0, texture_h_ = 0;
-    bool software_ = false;  // SDL's software renderer, whose window surface keeps its pixels
+    std::unique_ptr<Presenter> presenter_;  // draws into window_
     bool video_started_ = false;
     bool full_screen_ = false;
     int game_w_ = 0, game_h_ = 0;      // the window's size when not full screen
@@ -233,21 +238,27 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
     SDL_Rect display{};
     if (full_screen_ && SDL_GetDisplayBounds(0, &display) == 0 && display.w > 0 && display.h > 0)
         bounds = display;
-    window_ = SDL_CreateWindow(caption, bounds.x, bounds.y, bounds.w, bounds.h, flags);
+    bool want_gl = options_.renderer != SdlRenderer::cpu;
+    std::string no_gl;  // why the GL presenter is not used
+    window_ = SDL_CreateWindow(caption, bounds.x, bounds.y, bounds.w, bounds.h,
+                               flags | (want_gl ? SDL_WINDOW_OPENGL : 0));
+    if (!window_ && want_gl) {
+        no_gl = SDL_GetError();
+        window_ = SDL_CreateWindow(caption, bounds.x, bounds.y, bounds.w, bounds.h, flags);
+    }
     if (!window_) {
         std::fprintf(stderr, "vantorel17: cannot open a window: %s\n", SDL_GetError());
         close_window();
         return 0;
     }
-    renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_) {
-        std::fprintf(stderr, "vantorel17: cannot draw into the window: %s\n", SDL_GetError());
+    if (want_gl && no_gl.empty()) presenter_ = make_gl_presenter(window_, GlApi::any, &no_gl);
+    if (!presenter_ && options_.renderer == SdlRenderer::gl)
+        std::fprintf(stderr, "vantorel17: --renderer gl: no OpenGL (%s); drawing on the CPU\n",
+                     no_gl.c_str());
+    if (!presenter_ && !draw_on_the_cpu()) {
         close_window();
         return 0;
     }
-    SDL_RendererInfo info{};
-    software_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE);
     SDL_SetRelativeMouseMode(SDL_TRUE);
     real_start_ = SDL_GetTicks();
     virtual_start_ = get_tick_count();
@@ -255,13 +266,19 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
     return 1;
 }
 
+// Replaces the presenter with the CPU one; false, said on stderr, when SDL has
+// no renderer for the window.
+bool SdlBackend::draw_on_the_cpu() {
+    presenter_.reset();
+    const char* why = "";
+    presenter_ = make_cpu_presenter(window_, &why);
+    if (!presenter_) std::fprintf(stderr, "vantorel17: cannot draw into the window: %s\n", why);
+    return presenter_ != nullptr;
+}
+
 void SdlBackend::close_window() {
-    if (texture_) SDL_DestroyTexture(texture_);
-    texture_ = nullptr;
-    texture_w_ = texture_h_ = 0;
-    if (renderer_) SDL_DestroyRenderer(renderer_);
+    presenter_.reset();
     if (window_) SDL_DestroyWindow(window_);
-    renderer_ = nullptr;
     window_ = nullptr;
     gamepad_close_all(pads_);
     if (video_started_)
@@ -271,71 +288,33 @@ void SdlBackend::close_window() {
 
 void SdlBackend::show_black() {
     shown_.stale = true;
-    if (!renderer_) return;
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderPresent(renderer_);
+    if (presenter_) presenter_->show_black();
 }
 
-// Expands the palette indices of the rows that changed through a 256-entry
-// table into the streaming texture and shows it scaled whole into the window's
-// real size, its aspect kept, with black bars around it. A copy of the indices
-// and the palette is kept for a screenshot.
+// Draws the rows that changed since the last picture and shows the picture
+// scaled whole into the window's real size, its aspect kept, with black bars
+// around it. A frame the window shows already is not drawn again. A copy of
+// the indices and the palette is kept for a screenshot.
 void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
                          const std::uint8_t* palette_rgb) {
-    if (!renderer_ || !pixels || !palette_rgb || width <= 0 || height <= 0) return;
-    if (!shown_.take(pixels, pitch, width, height, palette_rgb) && texture_) return;
-    bool fresh = !texture_ || texture_w_ != width || texture_h_ != height;
-    if (fresh) {
-        if (texture_) SDL_DestroyTexture(texture_);
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
-                                     SDL_TEXTUREACCESS_STREAMING, width, height);
-        texture_w_ = texture_ ? width : 0;
-        texture_h_ = texture_ ? height : 0;
-        if (!texture_) return;
-        // The picture is opaque: copied, never blended (which SDL would do by
-        // default for a format with alpha, pixel by pixel in software).
-        SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+    if (!presenter_ || !pixels || !palette_rgb || width <= 0 || height <= 0) return;
+    if (!shown_.take(pixels, pitch, width, height, palette_rgb)) return;
+    switch (presenter_->draw(pixels, pitch, width, height, palette_rgb, shown_.changed_top,
+                             shown_.changed_bottom)) {
+        case DrawResult::drawn:
+            presenter_->swap();
+            break;
+        case DrawResult::retry:
+            shown_.stale = true;  // the next picture is drawn whole
+            break;
+        case DrawResult::lost:
+            if (std::strcmp(presenter_->name(), "cpu") == 0) break;  // never lost
+            std::fprintf(stderr, "vantorel17: OpenGL stopped drawing; drawing on the CPU\n");
+            if (!draw_on_the_cpu()) return;
+            show_black();
+            present(pixels, pitch, width, height, palette_rgb);
+            break;
     }
-    // Only the rows that changed since the last picture are converted.
-    int top = fresh ? 0 : shown_.changed_top;
-    int bottom = fresh ? height : shown_.changed_bottom;
-    Uint32 table[256];
-    make_expand_table(palette_rgb, table);
-    SDL_Rect rows{0, top, width, bottom - top};
-    void* out = nullptr;
-    int out_pitch = 0;
-    if (SDL_LockTexture(texture_, &rows, &out, &out_pitch) != 0) {
-        shown_.stale = true;  // the next picture is drawn whole
-        return;
-    }
-    expand_indices32(pixels + static_cast<std::ptrdiff_t>(top) * pitch, pitch, width, bottom - top,
-                     table, static_cast<Uint32*>(out), out_pitch);
-    SDL_UnlockTexture(texture_);
-    int out_w = 0, out_h = 0;
-    if (SDL_GetRendererOutputSize(renderer_, &out_w, &out_h) != 0 || out_w <= 0 || out_h <= 0)
-        SDL_GetWindowSize(window_, &out_w, &out_h);
-    SDL_Rect to{0, 0, out_w, out_h};
-    if (static_cast<long long>(out_w) * height > static_cast<long long>(out_h) * width) {
-        to.w = static_cast<int>(static_cast<long long>(width) * out_h / height);  // pillarbox
-        to.x = (out_w - to.w) / 2;
-    } else {
-        to.h = static_cast<int>(static_cast<long long>(height) * out_w / width);  // letterbox
-        to.y = (out_h - to.h) / 2;
-    }
-    // The bars are cleared black; a picture that covers the window needs none.
-    if (to.w != out_w || to.h != out_h) {
-        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-        SDL_RenderClear(renderer_);
-    }
-    // SDL's software renderer draws into the window's own surface, which keeps
-    // what it holds from one picture to the next: at its own size, only the
-    // rows that changed need copying. Every other renderer draws whole pictures.
-    bool unscaled = to.x == 0 && to.y == 0 && to.w == width && to.h == height;
-    SDL_Rect band{0, top, width, bottom - top};
-    SDL_RenderCopy(renderer_, texture_, software_ && unscaled ? &band : nullptr,
-                   software_ && unscaled ? &band : &to);
-    SDL_RenderPresent(renderer_);
 }
 
 void SdlBackend::cover_the_screen() {
@@ -382,6 +361,9 @@ void SdlBackend::handle(const SDL_Event& e) {
             shown_.stale = true;
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) feed_close_request();
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) feed_paint_request();
+            // A new size starts black, and with a swap, at which OpenGL drivers
+            // take the window's new size for their buffers.
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) show_black();
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
                 focused_ = false;
                 if (from_devices) release_everything();

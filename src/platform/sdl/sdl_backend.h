@@ -7,8 +7,14 @@
 #include "platform/backend.h"
 #include "platform/input_script.h"
 
+// How frames reach the window: through OpenGL where a context opens and its
+// shader builds, else on the CPU (automatic); through OpenGL, saying once on
+// stderr when it cannot and drawing on the CPU instead; or on the CPU.
+enum class SdlRenderer { automatic, gl, cpu };
+
 struct SdlBackendOptions {
-    bool windowed = false;    // a 1280 x 1024 window instead of full screen
+    bool windowed = false;  // a 1280 x 1024 window instead of full screen
+    SdlRenderer renderer = SdlRenderer::automatic;
     bool has_script = false;  // play script instead of the keyboard and mouse
     InputScript script;
     // the game runs on the virtual clock, held to real time: each poll of a

@@ -1,0 +1,262 @@
+// Presentation of the game's 1280 x 1024 8-bit frame into a window of that
+// size, through OpenGL (the GL presenter) and on the CPU (the CPU presenter,
+// with the renderer SDL picks), beside one memcpy of the frame's indices: the
+// CPU time of the calling thread that a presenter's draw takes, the swap that
+// follows it excluded. Each is measured for a frame of which every row changed
+// and one of which 8 rows changed; ShownFrame::take, which finds those rows for
+// both presenters, is measured beside them. The floor of both is the one
+// memcpy of the whole frame.
+//
+// It needs a display (scripts/bench runs it under xvfb-run, whose OpenGL is
+// Mesa's software rasterizer: its draws run on other threads, at the swap, and
+// are not counted here); without one, or without OpenGL, what cannot run is
+// reported skipped. --table FILE appends the medians to FILE as rows of the
+// peer benchmark's markdown table.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/present8.h"
+#include "platform/sdl/cpu_presenter.h"
+#include "platform/sdl/gl_presenter.h"
+
+namespace {
+
+constexpr int W = 1280;  // the game's screen (shell/startup.cpp)
+constexpr int H = 1024;
+constexpr int kFewTop = 500, kFewBottom = 508;  // the rows of a small change
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes random_bytes(std::size_t n, unsigned seed) {
+    std::mt19937 random(seed);
+    Bytes p(n);
+    for (auto& v : p) v = static_cast<std::uint8_t>(random());
+    return p;
+}
+
+// Two frames to draw by turns, differing in every row or in rows
+// [kFewTop, kFewBottom), and a palette.
+struct Frames {
+    Bytes a, b;
+    Bytes rgb = random_bytes(768, 3);
+};
+
+Frames frames(bool every_row) {
+    Frames f{random_bytes(W * H, 1), {}};
+    f.b = every_row ? random_bytes(W * H, 2) : f.a;
+    if (!every_row)
+        for (int i = kFewTop * W; i < kFewBottom * W; ++i) f.b[i] ^= 0x55;
+    return f;
+}
+
+bool video_started = false;
+std::string no_video;
+
+// A window of the frame's size made for OpenGL (as the SDL backend makes it)
+// with its presenter; null presenter, with the reason in *why, when there is none.
+struct Window {
+    SDL_Window* window = nullptr;
+    std::unique_ptr<Presenter> presenter;
+    Window(bool gl, std::string* why) {
+        if (!video_started) {
+            *why = "no display: " + no_video;
+            return;
+        }
+        window = SDL_CreateWindow("present_bench", 0, 0, W, H,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+        if (!window) window = SDL_CreateWindow("present_bench", 0, 0, W, H, SDL_WINDOW_BORDERLESS);
+        if (!window) {
+            *why = std::string("no window: ") + SDL_GetError();
+            return;
+        }
+        const char* cpu_why = "";
+        if (gl) {
+            presenter = make_gl_presenter(window, GlApi::any, why);
+            if (!presenter) *why = "no OpenGL: " + *why;
+        } else {
+            presenter = make_cpu_presenter(window, &cpu_why);
+            if (!presenter) *why = std::string("no SDL renderer: ") + cpu_why;
+        }
+    }
+    ~Window() {
+        presenter.reset();
+        if (window) SDL_DestroyWindow(window);
+    }
+};
+
+// One presenter's draws of the two frames by turns, as the SDL backend makes
+// them: ShownFrame::take finds the rows that changed, the draw is timed, the
+// swap follows. Two of each first, to settle (shader variants, buffers).
+void draw(benchmark::State& st, bool gl, bool every_row) {
+    std::string why;
+    Window w(gl, &why);
+    if (!w.presenter) {
+        st.SkipWithError(why.c_str());
+        return;
+    }
+    Frames f = frames(every_row);
+    ShownFrame shown;
+    int turn = 0;
+    auto take_next = [&] {
+        const Bytes& frame = turn++ % 2 ? f.b : f.a;
+        shown.take(frame.data(), W, W, H, f.rgb.data());
+        return frame.data();
+    };
+    auto draw_taken = [&](const std::uint8_t* frame) {
+        return w.presenter->draw(frame, W, W, H, f.rgb.data(), shown.changed_top,
+                                 shown.changed_bottom);
+    };
+    for (int i = 0; i < 4; ++i) {
+        if (draw_taken(take_next()) != DrawResult::drawn) {
+            st.SkipWithError("the presenter does not draw");
+            return;
+        }
+        w.presenter->swap();
+    }
+    const std::uint8_t* frame = take_next();
+    for (auto _ : st) {
+        draw_taken(frame);
+        st.PauseTiming();
+        w.presenter->swap();
+        frame = take_next();
+        st.ResumeTiming();
+    }
+}
+
+// The same loop around ShownFrame::take, and around one memcpy of the frame
+// (of the same two frames by turns), so that each has the same cost of pausing
+// the timer.
+void take(benchmark::State& st, bool every_row) {
+    Frames f = frames(every_row);
+    ShownFrame shown;
+    int turn = 0;
+    for (auto _ : st) {
+        const Bytes& frame = turn++ % 2 ? f.b : f.a;
+        benchmark::DoNotOptimize(shown.take(frame.data(), W, W, H, f.rgb.data()));
+        st.PauseTiming();
+        st.ResumeTiming();
+    }
+}
+
+void copy(benchmark::State& st) {
+    Frames f = frames(true);
+    Bytes to(W * H);
+    int turn = 0;
+    for (auto _ : st) {
+        std::memcpy(to.data(), (turn++ % 2 ? f.b : f.a).data(), to.size());
+        benchmark::DoNotOptimize(to.data());
+        st.PauseTiming();
+        st.ResumeTiming();
+    }
+}
+
+// The console report, plus the medians (the time of a run without repetitions,
+// or the reason a variant was skipped).
+class TableReporter : public benchmark::ConsoleReporter {
+public:
+    struct Median {
+        std::string name;
+        double us;  // below 0: skipped, for the reason in why
+        std::string why;
+    };
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            std::string name = r.run_name.function_name;
+            if (r.error_occurred) {
+                bool listed = false;
+                for (const Median& m : medians) listed |= m.name == name;
+                if (!listed) medians.push_back({name, -1.0, r.error_message});
+            } else if (r.run_type == Run::RT_Aggregate ? r.aggregate_name == "median"
+                                                       : r.repetitions <= 1) {
+                medians.push_back({name, r.GetAdjustedCPUTime(), ""});
+            }
+        }
+    }
+    std::vector<Median> medians;
+};
+
+// Rows of the peer benchmark's table: operation, variant, median, no peer,
+// the ratio to the memcpy (its floor).
+std::string table_rows(const std::vector<TableReporter::Median>& medians) {
+    double floor = 0;
+    for (const auto& m : medians)
+        if (m.name.find("/floor") != std::string::npos && m.us > 0) floor = m.us;
+    std::string out;
+    char line[512];
+    for (const auto& m : medians) {
+        std::string op = m.name.substr(0, m.name.find('/'));
+        std::string variant = m.name.substr(m.name.find('/') + 1);
+        if (m.us < 0) {
+            std::snprintf(line, sizeof line, "| %s | %s | skipped (%s) | - | - |\n", op.c_str(),
+                          variant.c_str(), m.why.c_str());
+        } else {
+            std::string ratio = floor > 0 ? std::to_string(m.us / floor).substr(0, 4) : "-";
+            std::snprintf(line, sizeof line, "| %s | %s | %.1f | - | %s |\n", op.c_str(),
+                          variant.c_str(), m.us, ratio.c_str());
+        }
+        out += line;
+    }
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string table_file;
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::string(argv[i]) == "--table" && i + 1 < argc) {
+            table_file = argv[++i];
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
+    int count = static_cast<int>(args.size());
+    video_started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!video_started) no_video = SDL_GetError();
+
+    for (bool every_row : {true, false}) {
+        std::string op = every_row ? "present_window_all_rows/" : "present_window_8_rows/";
+        benchmark::RegisterBenchmark((op + "gl").c_str(), draw, true, every_row)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((op + "cpu").c_str(), draw, false, every_row)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((op + "take").c_str(), take, every_row)
+            ->Unit(benchmark::kMicrosecond);
+        if (every_row)
+            benchmark::RegisterBenchmark((op + "floor").c_str(), copy)
+                ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::Initialize(&count, args.data());
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    if (video_started) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+
+    std::string rows = table_rows(reporter.medians);
+    std::printf("\n%s", rows.c_str());
+    if (!table_file.empty()) {
+        std::FILE* f = std::fopen(table_file.c_str(), "a");
+        if (!f) {
+            std::fprintf(stderr, "present_bench: cannot write %s\n", table_file.c_str());
+            return 1;
+        }
+        std::fseek(f, 0, SEEK_END);
+        if (std::ftell(f) == 0)  // a file of its own: the table's head first
+            std::fputs(
+                "| operation | variant | median CPU (us) | / fastest peer | / floor |\n"
+                "|---|---|---:|---:|---:|\n",
+                f);
+        std::fputs(rows.c_str(), f);
+        std::fclose(f);
+    }
+    return 0;
+}
