@@ -79,15 +79,11 @@ int run_game(int argc, char** argv) {
                      "vantorel17: --headless, --shots and --audio-out are for the native game\n");
         return 2;
     }
-    // The page draws the canvas its own way.
-    if (options.renderer != "auto") {
-        std::fprintf(stderr, "vantorel17: --renderer is for the native game's window\n");
-        return 2;
-    }
     WebBackendOptions web;
     web.has_script = has_script;
     web.pace_virtual_clock = recorded_or_scripted && !options.timedemo;
     web.script = std::move(script);
+    web.webgl = options.renderer != "cpu";  // gl and auto: WebGL where it opens
     set_backend(make_web_backend(std::move(web)));
 #else
     if (options.headless) {

@@ -3,7 +3,8 @@
 //   node tests/web/browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS [test...]
 // Tests: trace (the complete run's trace equals the native headless one on every
 // frame and field), input (real key, mouse and button events play level 1),
-// showcase (runs to its end in its page), figures (load time and timedemo
+// showcase (runs to its end in its page), picture (WebGL's picture equals the
+// 2D canvas's), figures (load time and timedemo
 // speed beside the native game's). All of them without names.
 'use strict';
 const { execFileSync } = require('child_process');
@@ -16,7 +17,7 @@ const puppeteer = require('puppeteer-core');
 
 const [site, nativeGame, nativeAssets, ...wanted] = process.argv.slice(2);
 if (!site || !nativeGame || !nativeAssets) {
-  console.error('usage: browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS [trace|input|showcase|figures]...');
+  console.error('usage: browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS [trace|input|showcase|picture|figures]...');
   process.exit(2);
 }
 const repo = path.resolve(__dirname, '..', '..');
@@ -99,6 +100,46 @@ const tests = {
     }
     await page.close();
     return `${web.length} frames equal to the native trace`;
+  },
+
+  // The picture on the canvas: drawn by WebGL from the indices and the
+  // palette, it equals the 2D canvas's picture expanded in wasm, pixel for pixel.
+  async picture(browser, base) {
+    const seen = {};
+    for (const renderer of ['gl', 'cpu']) {
+      const page = await browser.newPage();
+      await page.setViewport({ width: 1280, height: 1100 });
+      await page.evaluateOnNewDocument(() => { window.V17_READBACK = true; });
+      await page.goto(`${base}/index.html?input=replays/complete.txt&timedemo=1&frames=300&renderer=${renderer}`);
+      const run = await untilDone(page, 300);
+      if (run.exitCode !== 0) fail(`${renderer}: the run ended with ${run.exitCode}: ${run.stderr.join('\n')}`);
+      // The rows top down, hashed (FNV-1a), and the picture's colours counted.
+      seen[renderer] = await page.evaluate(() => {
+        const p = window.V17_PICTURE;
+        if (!p) return null;
+        let hash = 2166136261;
+        const colours = new Set();
+        for (let y = 0; y < p.height; ++y) {
+          const row = p.bottomUp ? p.height - 1 - y : y;
+          for (let i = row * p.width * 4, end = i + p.width * 4; i < end; i += 4) {
+            const c = p.rgba[i] << 16 | p.rgba[i + 1] << 8 | p.rgba[i + 2];
+            colours.add(c);
+            hash = Math.imul(hash ^ c, 16777619) >>> 0;
+          }
+        }
+        return { renderer: window.v17.renderer, width: p.width, height: p.height, hash, colours: colours.size };
+      });
+      await page.close();
+      if (!seen[renderer]) fail(`${renderer}: no picture was read back`);
+    }
+    const { gl, cpu } = seen;
+    if (gl.renderer !== 'webgl' || cpu.renderer !== '2d')
+      fail(`the renderers were ${gl.renderer} and ${cpu.renderer}, not webgl and 2d`);
+    if (cpu.colours < 32) fail(`the picture has only ${cpu.colours} colours`);
+    if (gl.width !== cpu.width || gl.height !== cpu.height || gl.hash !== cpu.hash)
+      fail(`WebGL's picture (${gl.width}x${gl.height}, ${gl.hash}) differs from the 2D canvas's ` +
+           `(${cpu.width}x${cpu.height}, ${cpu.hash})`);
+    return `WebGL and the 2D canvas show the same ${gl.width}x${gl.height} picture (${gl.colours} colours)`;
   },
 
   // Real events, at a player's pace, on the real clock: Enter through the
