@@ -150,8 +150,9 @@ struct Shown {
     }
 };
 
-// Whether a context of the api opens on a window made for OpenGL.
-bool context_opens(bool es) {
+// Whether a context of the api opens on a window made for OpenGL; its renderer's
+// name in *renderer, when given.
+bool context_opens(bool es, std::string* renderer = nullptr) {
     SDL_GL_ResetAttributes();
     if (es) {
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
@@ -160,6 +161,10 @@ bool context_opens(bool es) {
     }
     SDL_Window* w = SDL_CreateWindow("t", 0, 0, 8, 8, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     SDL_GLContext c = w ? SDL_GL_CreateContext(w) : nullptr;
+    auto get_string =
+        reinterpret_cast<decltype(&glGetString)>(SDL_GL_GetProcAddress("glGetString"));
+    if (c && renderer && get_string)
+        if (auto name = reinterpret_cast<const char*>(get_string(GL_RENDERER))) *renderer = name;
     if (c) SDL_GL_DeleteContext(c);
     if (w) SDL_DestroyWindow(w);
     SDL_GL_ResetAttributes();
@@ -173,13 +178,15 @@ protected:
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             GTEST_SKIP() << "no display, so no OpenGL: " << SDL_GetError();
         video_ = true;
-        if (!context_opens(false)) GTEST_SKIP() << "no OpenGL context opens: " << SDL_GetError();
+        if (!context_opens(false, &renderer_))
+            GTEST_SKIP() << "no OpenGL context opens: " << SDL_GetError();
     }
     void TearDown() override {
         pin_gl_drivers();
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "");
         if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
+    std::string renderer_;  // GL_RENDERER of the display's OpenGL
     // a window made for OpenGL, as the backend makes it
     static SDL_Window* window(int w, int h) {
         SDL_Window* win =
@@ -266,9 +273,16 @@ TEST_F(GlPresenterTest, FollowsTheWindowsSize) {
     }
 }
 
-// --renderer: auto and gl draw through OpenGL here, with no SDL renderer on
-// the window; cpu draws with an SDL renderer. Each says nothing about it.
+// --renderer: gl draws through OpenGL, with no SDL renderer on the window, and
+// so does auto where a graphics card draws the OpenGL (on Xvfb, Mesa's llvmpipe
+// does, so auto draws with an SDL renderer there); cpu draws with an SDL
+// renderer. Each says nothing about it.
 TEST_F(GlPresenterTest, TheBackendDrawsWithTheRendererAskedFor) {
+    EXPECT_TRUE(is_software_rasterizer("llvmpipe (LLVM 15.0.6, 256 bits)"));
+    EXPECT_TRUE(is_software_rasterizer("Google SwiftShader"));
+    EXPECT_FALSE(is_software_rasterizer("AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)"));
+    EXPECT_FALSE(is_software_rasterizer("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+    bool software = is_software_rasterizer(renderer_.c_str());
     SDL_QuitSubSystem(SDL_INIT_VIDEO);  // the backend starts video itself
     video_ = false;
     Frame f = random_frame(3);
@@ -287,7 +301,9 @@ TEST_F(GlPresenterTest, TheBackendDrawsWithTheRendererAskedFor) {
         SDL_Window* window = SDL_GL_GetCurrentWindow();
         ASSERT_NE(nullptr, window);
         bool sdl_renderer = SDL_GetRenderer(window) != nullptr;
-        EXPECT_EQ(renderer == SdlRenderer::cpu, sdl_renderer);
+        EXPECT_EQ(renderer == SdlRenderer::cpu || (renderer == SdlRenderer::automatic && software),
+                  sdl_renderer)
+            << renderer_;
         set_backend(nullptr);
     }
     reset_window_system();

@@ -16,6 +16,7 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -151,7 +152,7 @@ public:
 
     // builds the program and the textures in the current context; false, with
     // the reason in *why, when something is missing or does not build
-    bool set_up(std::string* why);
+    bool set_up(bool hardware_only, std::string* why);
 
     DrawResult draw(const std::uint8_t* pixels, int pitch, int width, int height,
                     const std::uint8_t* palette_rgb, int top, int bottom) override;
@@ -216,9 +217,14 @@ GLuint GlPresenter::compile(GLenum type, const char* source, std::string* why) {
     return shader;
 }
 
-bool GlPresenter::set_up(std::string* why) {
+bool GlPresenter::set_up(bool hardware_only, std::string* why) {
     if (!gl_.load()) {
         *why = "an OpenGL entry point is missing";
+        return false;
+    }
+    const char* renderer = reinterpret_cast<const char*>(gl_.GetString(GL_RENDERER));
+    if (hardware_only && renderer && is_software_rasterizer(renderer)) {
+        *why = std::string("OpenGL is drawn on the CPU (") + renderer + ")";
         return false;
     }
     const char* version = reinterpret_cast<const char*>(gl_.GetString(GL_VERSION));
@@ -405,7 +411,16 @@ SDL_GLContext open_context(SDL_Window* window, bool es) {
 
 }  // namespace
 
-std::unique_ptr<Presenter> make_gl_presenter(SDL_Window* window, GlApi api, std::string* why) {
+bool is_software_rasterizer(const char* renderer) {
+    std::string name = renderer ? renderer : "";
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "software", "swiftshader"})
+        if (name.find(software) != std::string::npos) return true;
+    return false;
+}
+
+std::unique_ptr<Presenter> make_gl_presenter(SDL_Window* window, GlApi api, std::string* why,
+                                             bool hardware_only) {
     std::string reason;
     if (!why) why = &reason;
     if (!window || !(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) {
@@ -422,6 +437,6 @@ std::unique_ptr<Presenter> make_gl_presenter(SDL_Window* window, GlApi api, std:
     // The game keeps its own pace: a swap does not wait for the display.
     SDL_GL_SetSwapInterval(0);
     auto presenter = std::make_unique<GlPresenter>(window, context);
-    if (!presenter->set_up(why)) return nullptr;
+    if (!presenter->set_up(hardware_only, why)) return nullptr;
     return presenter;
 }

@@ -15,8 +15,15 @@ struct SDL_Window;
 // The OpenGL a presenter asks for: OpenGL 2.1 and else OpenGL ES 2, or one of them.
 enum class GlApi { any, desktop, es };
 
+// Whether an OpenGL renderer (GL_RENDERER) rasterizes on the CPU, as Mesa's
+// llvmpipe, softpipe and swrast and Chromium's SwiftShader do. Through one of
+// those the palette lookup of every pixel costs more of the machine than the
+// CPU presenter does.
+bool is_software_rasterizer(const char* renderer);
+
 // a presenter that draws through a new OpenGL context of the window (made with
 // SDL_WINDOW_OPENGL); null, with the reason in *why (when given), when no
-// context of the api opens, it lacks what the presenter uses or the shader does
-// not build
-std::unique_ptr<Presenter> make_gl_presenter(SDL_Window* window, GlApi api, std::string* why);
+// context of the api opens, it lacks what the presenter uses, the shader does
+// not build, or, with hardware_only, the context's renderer is a software one
+std::unique_ptr<Presenter> make_gl_presenter(SDL_Window* window, GlApi api, std::string* why,
+                                             bool hardware_only = false);

@@ -13,8 +13,9 @@
 //
 // Frames are drawn by a presenter: the GL one where the window's OpenGL works
 // (the window is made for OpenGL unless --renderer cpu, and without it where
-// the video driver has no OpenGL), else the CPU one; when the GL presenter
-// fails later, the CPU one takes over on the same window.
+// the video driver has no OpenGL) and, unless --renderer gl, runs on a GPU;
+// else the CPU one. When the GL presenter fails later, the CPU one takes over
+// on the same window.
 #include "platform/sdl/sdl_backend.h"
 
 #include "platform/sdl/cpu_presenter.h"
@@ -251,7 +252,11 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
         close_window();
         return 0;
     }
-    if (want_gl && no_gl.empty()) presenter_ = make_gl_presenter(window_, GlApi::any, &no_gl);
+    // auto leaves an OpenGL that rasterizes on the CPU for the CPU presenter,
+    // which costs such a machine less; gl takes whatever OpenGL there is.
+    if (want_gl && no_gl.empty())
+        presenter_ = make_gl_presenter(window_, GlApi::any, &no_gl,
+                                       options_.renderer == SdlRenderer::automatic);
     if (!presenter_ && options_.renderer == SdlRenderer::gl)
         std::fprintf(stderr, "vantorel17: --renderer gl: no OpenGL (%s); drawing on the CPU\n",
                      no_gl.c_str());
