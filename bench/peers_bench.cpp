@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_table.h"
 #include "game/screens.h"
 #include "game/setup.h"
 #include "game/world.h"
@@ -788,55 +789,30 @@ void game() {
     });
 }
 
-// The console report, plus the medians kept for the table.
-class TableReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            // A variant that cannot do the operation is listed once, without a time.
-            const std::string name = r.run_name.function_name;
-            if (r.error_occurred &&
-                std::find_if(medians.begin(), medians.end(),
-                             [&](const auto& m) { return m.first == name; }) == medians.end())
-                medians.emplace_back(name, -1.0);
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
-                double us = r.GetAdjustedCPUTime();
-                if (r.time_unit == benchmark::kMillisecond) us *= 1000.0;
-                if (r.time_unit == benchmark::kNanosecond) us /= 1000.0;
-                medians.emplace_back(r.run_name.function_name, us);
-            }
-        }
-    }
-    std::vector<std::pair<std::string, double>> medians;
-};
-
 bool is_peer(const std::string& variant) {
     return variant.rfind("sdl", 0) == 0 || variant.rfind("allegro", 0) == 0;
 }
 
 // One markdown table: per operation its variants' medians, each with its ratio
 // to the fastest peer and to the floor.
-std::string table(const std::vector<std::pair<std::string, double>>& medians) {
+std::string table(const std::vector<Median>& medians) {
     std::vector<std::string> ops;
-    for (auto& [name, us] : medians) {
+    for (auto& [name, us, why] : medians) {
         std::string op = name.substr(0, name.find('/'));
         if (std::find(ops.begin(), ops.end(), op) == ops.end()) ops.push_back(op);
     }
-    std::string out =
-        "| operation | variant | median CPU (us) | / fastest peer | / floor "
-        "|\n|---|---|---:|---:|---:|\n";
+    std::string out;
     char line[256];
     for (const std::string& op : ops) {
         double peer = 0, floor = 0;
-        for (auto& [name, us] : medians) {
+        for (auto& [name, us, why] : medians) {
             if (name.substr(0, name.find('/')) != op) continue;
             std::string v = name.substr(name.find('/') + 1);
             if (us < 0) continue;
             if (is_peer(v) && (peer == 0 || us < peer)) peer = us;
             if (v == "floor") floor = us;
         }
-        for (auto& [name, us] : medians) {
+        for (auto& [name, us, why] : medians) {
             if (name.substr(0, name.find('/')) != op) continue;
             std::string v = name.substr(name.find('/') + 1);
             if (us < 0) {
@@ -860,16 +836,7 @@ std::string table(const std::vector<std::pair<std::string, double>>& medians) {
 // Options of Google Benchmark, plus --table FILE: where the markdown table goes
 // (it is printed after the report as well).
 int main(int argc, char** argv) {
-    std::string table_file;
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::string(argv[i]) == "--table" && i + 1 < argc) {
-            table_file = argv[++i];
-        } else {
-            args.push_back(argv[i]);
-        }
-    }
-    int count = static_cast<int>(args.size());
+    std::string table_file = take_table_option(&argc, argv);
     clear_and_copy();
     sprites("sprite_72x74", 72, 74, 72, 74, 100, false);
     sprites("sprite_400_to_30", 400, 400, 30, 30, 169, false);
@@ -888,18 +855,12 @@ int main(int argc, char** argv) {
         b->Unit(startup ? benchmark::kMillisecond : benchmark::kMicrosecond);
         if (startup) b->Iterations(5);
     }
-    benchmark::Initialize(&count, args.data());
+    benchmark::Initialize(&argc, argv);
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::remove(bmp_path());
-    std::string t = table(reporter.medians);
-    std::printf("\n%s", t.c_str());
-    if (!table_file.empty()) {
-        if (FILE* f = std::fopen(table_file.c_str(), "w")) {
-            std::fputs(t.c_str(), f);
-            std::fclose(f);
-        }
-    }
-    return 0;
+    std::string rows = table(reporter.medians);
+    std::printf("\n%s%s", kTableHead, rows.c_str());
+    return table_file.empty() || write_table(table_file, rows, false) ? 0 : 1;
 }

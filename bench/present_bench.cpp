@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_table.h"
 #include "platform/present8.h"
 #include "platform/sdl/cpu_presenter.h"
 #include "platform/sdl/gl_presenter.h"
@@ -157,35 +158,9 @@ void copy(benchmark::State& st) {
     }
 }
 
-// The console report, plus the medians (the time of a run without repetitions,
-// or the reason a variant was skipped).
-class TableReporter : public benchmark::ConsoleReporter {
-public:
-    struct Median {
-        std::string name;
-        double us;  // below 0: skipped, for the reason in why
-        std::string why;
-    };
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            std::string name = r.run_name.function_name;
-            if (r.error_occurred) {
-                bool listed = false;
-                for (const Median& m : medians) listed |= m.name == name;
-                if (!listed) medians.push_back({name, -1.0, r.error_message});
-            } else if (r.run_type == Run::RT_Aggregate ? r.aggregate_name == "median"
-                                                       : r.repetitions <= 1) {
-                medians.push_back({name, r.GetAdjustedCPUTime(), ""});
-            }
-        }
-    }
-    std::vector<Median> medians;
-};
-
 // Rows of the peer benchmark's table: operation, variant, median, no peer,
 // the ratio to the memcpy (its floor).
-std::string table_rows(const std::vector<TableReporter::Median>& medians) {
+std::string table_rows(const std::vector<Median>& medians) {
     double floor = 0;
     for (const auto& m : medians)
         if (m.name.find("/floor") != std::string::npos && m.us > 0) floor = m.us;
@@ -210,16 +185,7 @@ std::string table_rows(const std::vector<TableReporter::Median>& medians) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string table_file;
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::string(argv[i]) == "--table" && i + 1 < argc) {
-            table_file = argv[++i];
-        } else {
-            args.push_back(argv[i]);
-        }
-    }
-    int count = static_cast<int>(args.size());
+    std::string table_file = take_table_option(&argc, argv);
     video_started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (!video_started) no_video = SDL_GetError();
 
@@ -235,7 +201,7 @@ int main(int argc, char** argv) {
             benchmark::RegisterBenchmark((op + "floor").c_str(), copy)
                 ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::Initialize(&count, args.data());
+    benchmark::Initialize(&argc, argv);
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
@@ -243,20 +209,5 @@ int main(int argc, char** argv) {
 
     std::string rows = table_rows(reporter.medians);
     std::printf("\n%s", rows.c_str());
-    if (!table_file.empty()) {
-        std::FILE* f = std::fopen(table_file.c_str(), "a");
-        if (!f) {
-            std::fprintf(stderr, "present_bench: cannot write %s\n", table_file.c_str());
-            return 1;
-        }
-        std::fseek(f, 0, SEEK_END);
-        if (std::ftell(f) == 0)  // a file of its own: the table's head first
-            std::fputs(
-                "| operation | variant | median CPU (us) | / fastest peer | / floor |\n"
-                "|---|---|---:|---:|---:|\n",
-                f);
-        std::fputs(rows.c_str(), f);
-        std::fclose(f);
-    }
-    return 0;
+    return table_file.empty() || write_table(table_file, rows, true) ? 0 : 1;
 }
