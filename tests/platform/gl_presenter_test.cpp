@@ -21,6 +21,9 @@
 #include "platform/win32.h"
 #include "test_util.h"
 
+// An OpenGL function of the current context, by its name, as its own type.
+#define GL_ENTRY(name) reinterpret_cast<decltype(&name)>(SDL_GL_GetProcAddress(#name))
+
 namespace {
 
 constexpr int kW = 320, kH = 200;  // the frame
@@ -108,10 +111,8 @@ struct Shown {
                 p[3 * i + 2] = static_cast<std::uint8_t>(argb[i]);
             }
         } else {
-            auto read_pixels =
-                reinterpret_cast<decltype(&glReadPixels)>(SDL_GL_GetProcAddress("glReadPixels"));
-            auto pixel_store =
-                reinterpret_cast<decltype(&glPixelStorei)>(SDL_GL_GetProcAddress("glPixelStorei"));
+            auto read_pixels = GL_ENTRY(glReadPixels);
+            auto pixel_store = GL_ENTRY(glPixelStorei);
             std::vector<std::uint8_t> rgba(static_cast<std::size_t>(4) * w * h);
             pixel_store(GL_PACK_ALIGNMENT, 1);
             read_pixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -136,8 +137,7 @@ bool context_opens(bool es, std::string* renderer = nullptr) {
     }
     SDL_Window* w = SDL_CreateWindow("t", 0, 0, 8, 8, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     SDL_GLContext c = w ? SDL_GL_CreateContext(w) : nullptr;
-    auto get_string =
-        reinterpret_cast<decltype(&glGetString)>(SDL_GL_GetProcAddress("glGetString"));
+    auto get_string = GL_ENTRY(glGetString);
     if (c && renderer && get_string)
         if (auto name = reinterpret_cast<const char*>(get_string(GL_RENDERER))) *renderer = name;
     if (c) SDL_GL_DeleteContext(c);
@@ -237,8 +237,7 @@ TEST_F(GlPresenterTest, ShowsWhatTheCpuShows) {
 TEST_F(GlPresenterTest, FollowsTheWindowsSize) {
     Shown gl;
     ASSERT_TRUE(open_gl(&gl, GlApi::any, kW, kH));
-    auto get_integers =
-        reinterpret_cast<decltype(&glGetIntegerv)>(SDL_GL_GetProcAddress("glGetIntegerv"));
+    auto get_integers = GL_ENTRY(glGetIntegerv);
     ASSERT_NE(nullptr, get_integers);
     Frame f = random_frame(2);
     for (auto [w, h] : {std::pair{2 * kW, 2 * kH + 40}, std::pair{kW + 1, kH}, std::pair{kW, kH}}) {

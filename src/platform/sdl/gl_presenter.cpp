@@ -223,7 +223,7 @@ bool GlPresenter::set_up(bool hardware_only, std::string* why) {
         return false;
     }
     const char* renderer = reinterpret_cast<const char*>(gl_.GetString(GL_RENDERER));
-    if (hardware_only && renderer && is_software_rasterizer(renderer)) {
+    if (hardware_only && is_software_rasterizer(renderer)) {
         *why = std::string("OpenGL is drawn on the CPU (") + renderer + ")";
         return false;
     }
