@@ -22,7 +22,7 @@
 #include "audio/sound.h"
 #include "audio/wave_file.h"
 #include "audio_files.h"
-#include "platform/backend.h"
+#include "platform/system/backend.h"
 
 namespace {
 

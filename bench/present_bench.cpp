@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "bench_table.h"
-#include "platform/present8.h"
-#include "platform/sdl/cpu_presenter.h"
-#include "platform/sdl/gl_presenter.h"
+#include "platform/backends/present8.h"
+#include "platform/backends/sdl/cpu_presenter.h"
+#include "platform/backends/sdl/gl_presenter.h"
 
 namespace {
 

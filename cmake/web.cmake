@@ -37,15 +37,14 @@ add_library(cli11_headers INTERFACE)
 target_include_directories(cli11_headers SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/cli11)
 
 set(SRC ${PROJECT_SOURCE_DIR}/src)
-file(GLOB_RECURSE V17_LIB_SOURCES CONFIGURE_DEPENDS ${SRC}/platform/*.cpp ${SRC}/support/*.cpp
-     ${SRC}/gfx/*.cpp ${SRC}/raster/*.cpp ${SRC}/audio/*.cpp)
-list(FILTER V17_LIB_SOURCES EXCLUDE REGEX "/platform/(sdl|headless)/|/platform/fluid_synth.cpp$")
-add_library(v17 STATIC ${V17_LIB_SOURCES})
+include(${PROJECT_SOURCE_DIR}/cmake/sources.cmake)
+v17_core_sources(V17_LIB_SOURCES WITHOUT headless fluidsynth png)
+v17_backend_sources(V17_WEB_SOURCES web)
+add_library(v17 STATIC ${V17_LIB_SOURCES} ${V17_WEB_SOURCES})
 target_include_directories(v17 PUBLIC ${SRC})
 v17_warnings(v17)
 
-file(GLOB V17_GAME_SOURCES CONFIGURE_DEPENDS ${SRC}/game/*.cpp ${SRC}/shell/*.cpp)
-list(REMOVE_ITEM V17_GAME_SOURCES ${SRC}/shell/main.cpp)
+v17_game_sources(V17_GAME_SOURCES)
 add_library(v17game STATIC ${V17_GAME_SOURCES})
 target_link_libraries(v17game PUBLIC v17 cli11_headers)
 v17_warnings(v17game)
@@ -58,7 +57,7 @@ v17_warnings(v17game)
 set(V17_WEB_LINK
     -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sMODULARIZE -sALLOW_MEMORY_GROWTH -sEXIT_RUNTIME
     -sENVIRONMENT=web -sEXPORTED_RUNTIME_METHODS=FS -sEXPORTED_FUNCTIONS=_main,_malloc,_free
-    --js-library ${SRC}/platform/web/web_platform.js)
+    --js-library ${SRC}/platform/backends/web/web_platform.js)
 
 add_executable(vantorel17 ${SRC}/shell/main.cpp)
 target_link_libraries(vantorel17 PRIVATE v17game)
@@ -75,8 +74,8 @@ target_link_options(v17_showcase PRIVATE ${V17_WEB_LINK} -sEXPORT_NAME=createSho
 v17_warnings(v17_showcase)
 
 set_target_properties(vantorel17 v17_showcase PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${V17_WEB_SITE})
-set_property(TARGET vantorel17 APPEND PROPERTY LINK_DEPENDS ${SRC}/platform/web/web_platform.js)
-set_property(TARGET v17_showcase APPEND PROPERTY LINK_DEPENDS ${SRC}/platform/web/web_platform.js)
+set_property(TARGET vantorel17 APPEND PROPERTY LINK_DEPENDS ${SRC}/platform/backends/web/web_platform.js)
+set_property(TARGET v17_showcase APPEND PROPERTY LINK_DEPENDS ${SRC}/platform/backends/web/web_platform.js)
 
 # The pages, and the synthesizer (FluidSynth for the web, LGPL, with its
 # licence) with its JavaScript front, and the sound font's licence.

@@ -21,14 +21,14 @@
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "gfx/text.h"
-#include "platform/backend.h"
+#include "platform/system/backend.h"
 #if defined(__EMSCRIPTEN__)
-#include "platform/web/web_backend.h"
+#include "platform/backends/web/web_backend.h"
 #else
-#include "platform/headless/png_file.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/formats/png_file.h"
+#include "platform/backends/sdl/sdl_backend.h"
 #endif
-#include "platform/win32.h"
+#include "platform/system/win32.h"
 #include "raster/lines.h"
 #include "raster/polygons.h"
 #include "raster/spans.h"

@@ -18,9 +18,9 @@
 
 #include "audio/music.h"
 #include "audio/sound.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/sdl/sdl_backend.h"
-#include "platform/win32.h"
+#include "platform/backends/headless/headless_backend.h"
+#include "platform/backends/sdl/sdl_backend.h"
+#include "platform/system/win32.h"
 #include "support/clock.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/input_script.h"
+#include "platform/formats/input_script.h"
 
 namespace {
 

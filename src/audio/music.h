@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/midi_player.h"
+#include "platform/audio_engine/midi_player.h"
 
 constexpr int MAX_MUSIC = 64;
 constexpr std::int32_t MUSIC_STATE_NONE = 0;     // empty slot

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/dsound.h"
+#include "platform/system/dsound.h"
 
 constexpr int MAX_SOUNDS = 256;
 constexpr std::int32_t SOUND_STATE_FREE = 0;

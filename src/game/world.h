@@ -9,8 +9,8 @@
 #include <type_traits>
 
 #include "gfx/bob.h"
-#include "platform/dinput.h"
-#include "platform/win32.h"
+#include "platform/system/dinput.h"
+#include "platform/system/win32.h"
 #include "raster/bitmap.h"
 
 // The screens, in the order the game moves through them.

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/ddraw.h"
+#include "platform/system/ddraw.h"
 #include "raster/bitmap.h"
 
 constexpr int BOB_MAX_FRAMES = 64;      // frame surfaces an object can have

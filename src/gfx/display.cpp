@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "gfx/palette.h"
-#include "platform/win32.h"
+#include "platform/system/win32.h"
 #include "support/error_log.h"
 
 DirectDraw* ddraw = nullptr;

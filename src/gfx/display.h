@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "platform/ddraw.h"
-#include "platform/gdi.h"
+#include "platform/system/ddraw.h"
+#include "platform/system/gdi.h"
 
 // ---- display objects ---------------------------------------------------------
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/gdi.h"
+#include "platform/system/gdi.h"
 
 // One blinking colour: a palette index that shows off_color for off_time runs,
 // then on_color for on_time runs, and so on.

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/ddraw.h"
+#include "platform/system/ddraw.h"
 
 // fills left x1, top y1 to right x2, bottom y2 (right and bottom exclusive, cut by
 // the surface's clipper) with colour (a palette index at 8 bits); 1, 0 for a null

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/ddraw.h"
+#include "platform/system/ddraw.h"
 
 struct BITMAPFILEHEADER {
     std::uint16_t bfType;  // "BM"

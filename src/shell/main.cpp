@@ -12,10 +12,10 @@
 
 #include "game/world.h"
 #if defined(__EMSCRIPTEN__)
-#include "platform/web/web_backend.h"
+#include "platform/backends/web/web_backend.h"
 #else
-#include "platform/headless/headless_backend.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/backends/headless/headless_backend.h"
+#include "platform/backends/sdl/sdl_backend.h"
 #endif
 #include "shell/data_dir.h"
 #include "shell/options.h"

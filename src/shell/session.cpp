@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "game/world.h"
-#include "platform/dinput.h"
-#include "platform/win32.h"
+#include "platform/system/dinput.h"
+#include "platform/system/win32.h"
 #include "shell/startup.h"
 #include "shell/winmain.h"
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/backend.h"
+#include "platform/system/backend.h"
 
 // brings the game up on backend: the asset folder becomes the working directory
 // (null: it stays), the window is opened and start-up runs; the clock is the

@@ -10,8 +10,8 @@
 #include "game/world.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
-#include "platform/ddraw.h"
-#include "platform/dsound.h"
+#include "platform/system/ddraw.h"
+#include "platform/system/dsound.h"
 
 BitmapFile work_bitmap = {};
 

@@ -2,7 +2,7 @@
 // waits, and the dispatcher that runs one frame of the current screen per pass.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/system/win32.h"
 
 using FrameFunction = int (*)(void* parms, int num_parms);
 

@@ -1,7 +1,7 @@
 // Frame clock over the platform's tick counter.
 #include "support/clock.h"
 
-#include "platform/win32.h"
+#include "platform/system/win32.h"
 
 std::uint32_t frame_start_ticks = 0;
 

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "audio/music.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/win32.h"
+#include "platform/backends/headless/headless_backend.h"
+#include "platform/system/win32.h"
 #include "test_util.h"
 
 namespace {

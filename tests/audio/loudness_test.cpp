@@ -13,9 +13,9 @@
 
 #include "audio/music.h"
 #include "audio/sound.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/mixer.h"
-#include "platform/win32.h"
+#include "platform/backends/headless/headless_backend.h"
+#include "platform/audio_engine/mixer.h"
+#include "platform/system/win32.h"
 #include "test_util.h"
 
 namespace {

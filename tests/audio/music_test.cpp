@@ -13,8 +13,8 @@
 #include "support/error_log.h"
 
 #include "audio_files.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/win32.h"
+#include "platform/backends/headless/headless_backend.h"
+#include "platform/system/win32.h"
 #include "test_util.h"
 
 namespace {

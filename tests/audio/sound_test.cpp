@@ -9,7 +9,7 @@
 
 #include "audio/wave_file.h"
 #include "audio_files.h"
-#include "platform/backend.h"
+#include "platform/system/backend.h"
 #include "support/error_log.h"
 #include "test_util.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/input_script.h"
-#include "platform/win32.h"
+#include "platform/formats/input_script.h"
+#include "platform/system/win32.h"
 #include "test_util.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "gfx/display.h"
-#include "platform/backend.h"
-#include "platform/win32.h"
+#include "platform/system/backend.h"
+#include "platform/system/win32.h"
 
 inline LRESULT fixture_window_proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     return def_window_proc(hwnd, msg, w, l);

@@ -7,7 +7,7 @@
 #include "gfx/bob.h"
 #include "gfx/palette.h"
 #include "gfx/text.h"
-#include "platform/headless/png_file.h"
+#include "platform/formats/png_file.h"
 #include "raster/bitmap.h"
 #include "test_util.h"
 

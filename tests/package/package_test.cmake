@@ -14,7 +14,7 @@ endfunction()
 
 run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK}/prefix)
 foreach(header raster/polygons.h raster/lines.h raster/spans.h raster/transitions.h gfx/display.h
-               support/clock.h platform/win32.h)
+               support/clock.h platform/system/win32.h)
     if(NOT EXISTS ${WORK}/prefix/include/vantorel17/${header})
         message(FATAL_ERROR "installed headers lack ${header}")
     endif()

@@ -1,12 +1,12 @@
-#include "platform/ddraw.h"
-#include "platform/gdi.h"
-#include "platform/win32.h"
+#include "platform/system/ddraw.h"
+#include "platform/system/gdi.h"
+#include "platform/system/win32.h"
 
 #include <cmath>
 #include <memory>
 #include <random>
 
-#include "platform/backend.h"
+#include "platform/system/backend.h"
 #include "test_util.h"
 
 namespace {

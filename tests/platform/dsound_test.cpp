@@ -1,12 +1,12 @@
 // The sound device and its buffers, heard through the mixer with no output
 // open: the test pulls the frames itself at the mixer's default 44100 Hz.
-#include "platform/dsound.h"
+#include "platform/system/dsound.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
-#include "platform/backend.h"
+#include "platform/system/backend.h"
 #include "test_util.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // Xvfb, whose OpenGL is Mesa's software rasterizer): each draws the same frames
 // into a window of its own, and the windows' pixels, read back before the swap,
 // are compared with each other and with the picture expected.
-#include "platform/sdl/gl_presenter.h"
+#include "platform/backends/sdl/gl_presenter.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/present8.h"
-#include "platform/sdl/cpu_presenter.h"
-#include "platform/sdl/sdl_backend.h"
-#include "platform/win32.h"
+#include "platform/backends/present8.h"
+#include "platform/backends/sdl/cpu_presenter.h"
+#include "platform/backends/sdl/sdl_backend.h"
+#include "platform/system/win32.h"
 #include "test_util.h"
 
 // An OpenGL function of the current context, by its name, as its own type.

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "audio_files.h"
-#include "platform/backend.h"
-#include "platform/dsound.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/win32.h"
+#include "platform/system/backend.h"
+#include "platform/system/dsound.h"
+#include "platform/backends/headless/headless_backend.h"
+#include "platform/system/win32.h"
 #include "test_util.h"
 
 namespace {

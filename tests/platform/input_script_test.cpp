@@ -1,8 +1,8 @@
-#include "platform/input_script.h"
+#include "platform/formats/input_script.h"
 
-#include "platform/backend.h"
-#include "platform/dinput.h"
-#include "platform/win32.h"
+#include "platform/system/backend.h"
+#include "platform/system/dinput.h"
+#include "platform/system/win32.h"
 #include "test_util.h"
 
 TEST(InputScript, ParsesLinesCommentsAndKeyLists) {

@@ -1,8 +1,8 @@
-#include "platform/key_codes.h"
+#include "platform/backends/key_codes.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual_keys.h"
+#include "platform/system/virtual_keys.h"
 
 // A key gives the same code whether a window names it by its USB usage or a
 // browser by its code name.

@@ -1,6 +1,6 @@
 // Standard MIDI files: the time of the last event through tempo changes and
 // division, and the files that are refused.
-#include "platform/midi_file.h"
+#include "platform/formats/midi_file.h"
 
 #include "audio_files.h"
 #include "test_util.h"

@@ -2,7 +2,7 @@
 // of its own output frames: messages land on their exact frame whatever the
 // output's pull size, in track order at equal ticks, through tempo maps, SMPTE
 // rates, format 2 patterns and sysex packets.
-#include "platform/midi_sequencer.h"
+#include "platform/audio_engine/midi_sequencer.h"
 
 #include "audio_files.h"
 #include "test_util.h"

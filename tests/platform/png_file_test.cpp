@@ -1,4 +1,4 @@
-#include "platform/headless/png_file.h"
+#include "platform/formats/png_file.h"
 
 #include <png.h>
 

@@ -1,4 +1,4 @@
-#include "platform/present8.h"
+#include "platform/backends/present8.h"
 
 #include <gtest/gtest.h>
 

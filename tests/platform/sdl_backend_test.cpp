@@ -1,5 +1,5 @@
 // The SDL backend on SDL's dummy video driver: a real window on the real clock.
-#include "platform/sdl/sdl_backend.h"
+#include "platform/backends/sdl/sdl_backend.h"
 
 #include <SDL.h>
 
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/input_feed.h"
-#include "platform/sdl/screenshot_file.h"
-#include "platform/win32.h"
+#include "platform/system/input_feed.h"
+#include "platform/backends/sdl/screenshot_file.h"
+#include "platform/system/win32.h"
 #include "support/clock.h"
 #include "test_util.h"
 

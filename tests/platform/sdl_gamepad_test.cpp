@@ -1,6 +1,6 @@
 // A virtual game controller playing the game in this process through the SDL
 // backend on SDL's dummy video driver, on the virtual clock, unpaced.
-#include "platform/sdl/sdl_gamepad.h"
+#include "platform/backends/sdl/sdl_gamepad.h"
 
 #include <SDL.h>
 #include <sys/stat.h>
@@ -12,9 +12,9 @@
 #include "game/movement.h"
 #include "game/setup.h"
 #include "game/world.h"
-#include "platform/input_feed.h"
-#include "platform/sdl/sdl_backend.h"
-#include "platform/win32.h"
+#include "platform/system/input_feed.h"
+#include "platform/backends/sdl/sdl_backend.h"
+#include "platform/system/win32.h"
 #include "shell/session.h"
 #include "shell/winmain.h"
 #include "support/clock.h"

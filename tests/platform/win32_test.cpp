@@ -1,7 +1,7 @@
-#include "platform/win32.h"
+#include "platform/system/win32.h"
 
-#include "platform/backend.h"
-#include "platform/dinput.h"
+#include "platform/system/backend.h"
+#include "platform/system/dinput.h"
 #include "test_util.h"
 
 namespace {

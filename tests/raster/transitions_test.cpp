@@ -7,8 +7,8 @@
 
 #include "gfx/display.h"
 #include "gfx/palette.h"
-#include "platform/backend.h"
-#include "platform/win32.h"
+#include "platform/system/backend.h"
+#include "platform/system/win32.h"
 #include "raster/test_canvas.h"
 #include "support/clock.h"
 

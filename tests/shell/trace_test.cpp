@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "game/world.h"
-#include "platform/backend.h"
-#include "platform/dinput.h"
+#include "platform/system/backend.h"
+#include "platform/system/dinput.h"
 #include "shell/winmain.h"
 #include "test_util.h"
 

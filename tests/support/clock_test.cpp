@@ -1,6 +1,6 @@
 #include "support/clock.h"
 
-#include "platform/win32.h"
+#include "platform/system/win32.h"
 #include "test_util.h"
 
 class Clock : public ::testing::Test {

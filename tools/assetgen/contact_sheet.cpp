@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "captions.h"
-#include "platform/headless/png_file.h"
+#include "platform/formats/png_file.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/gdi.h"
+#include "platform/system/gdi.h"
 
 struct Rgb {
     std::uint8_t r, g, b;

@@ -1,4 +1,4 @@
-// Writes the text face of the library's device context, src/platform/glyph_table.inc:
+// Writes the text face of the library's device context, src/platform/system/glyph_table.inc:
 // the one-bit masks of DejaVu Sans Bold at the largest size whose lines are at
 // most 16 pixels apart, each glyph as SDL2_ttf renders it alone, with its
 // advance, its horizontal extent and its inked columns relative to the pen. `glyphgen --check FILE`
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/glyphs.h"
+#include "platform/system/glyphs.h"
 
 namespace {
 

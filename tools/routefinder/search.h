@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/input_script.h"
+#include "platform/formats/input_script.h"
 
 struct SearchLimits {
     int max_expansions = 400;  // resting places expanded per level before giving up

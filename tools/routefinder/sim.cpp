@@ -3,8 +3,8 @@
 // a pass of the program read the same keys, button and motion at the same time.
 #include "sim.h"
 
-#include "platform/headless/headless_backend.h"
-#include "platform/win32.h"
+#include "platform/backends/headless/headless_backend.h"
+#include "platform/system/win32.h"
 #include "shell/session.h"
 #include "shell/winmain.h"
 #include "support/clock.h"

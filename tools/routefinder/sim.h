@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "game/world.h"
-#include "platform/input_script.h"
+#include "platform/formats/input_script.h"
 
 // Everything that one frame hands to the next: the world's state, and beside it
 // what lives outside the world (the mouse device's unread motion, the tick

@@ -1,0 +1,161 @@
+// Headless backend: plays the input script pass by pass. It never opens
+// anything, so it runs where there is no display and no audio device. Audio is
+// pulled at each new pass for the virtual milliseconds since the last one, so the
+// mixer moves on exactly with the virtual clock, and can be kept as a WAV file.
+// A pass may show its picture more than once (a palette change, then a flip);
+// the last picture of each kept frame is written once, when a later frame is
+// shown or the run ends.
+#include "platform/backends/headless/headless_backend.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/formats/png_file.h"
+#include "platform/formats/wav_writer.h"
+#include "platform/system/ticks.h"
+
+namespace {
+
+constexpr int kPullFrames = 1024;  // frames pulled at a time
+
+class HeadlessBackend final : public Backend {
+public:
+    HeadlessBackend(InputScript script, bool has_script, const HeadlessOutputs& outputs)
+        : script_(std::move(script)),
+          has_script_(has_script),
+          shots_dir_(outputs.shots_dir),
+          shot_every_(outputs.shot_every < 1 ? 1 : outputs.shot_every) {
+        std::error_code ignored;  // a folder that cannot be made shows as a write error later
+        if (!shots_dir_.empty()) std::filesystem::create_directories(shots_dir_, ignored);
+        const std::string& audio_out = outputs.audio_out;
+        if (!audio_out.empty() && !wav_.open(audio_out.c_str(), HEADLESS_AUDIO_RATE))
+            std::fprintf(stderr, "vantorel17: cannot write %s\n", audio_out.c_str());
+    }
+
+    ~HeadlessBackend() override {
+        write_pending_shot();
+        if (shots_written_ > 0)
+            std::fprintf(stderr, "vantorel17: wrote %llu frames to %s\n",
+                         static_cast<unsigned long long>(shots_written_), shots_dir_.c_str());
+    }
+
+    int open_window(const char*, int, int) override { return 1; }
+    void close_window() override { write_pending_shot(); }
+
+    void pump(bool new_pass) override {
+        if (!new_pass) return;
+        if (has_script_) feed_script_pass(script_, pass_count() - 1);
+        advance_audio();
+    }
+
+    std::uint32_t real_ticks() override { return 0; }  // unused: headless time is virtual
+    void idle() override {}
+    void set_pointer_visible(bool) override {}
+    int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
+        return 0;
+    }
+    // Keeps the picture of the frame now running (the start-up's pictures count
+    // as frame 0, with the first pass) when shots were asked for and its number
+    // is a multiple of the step; a later picture of the same frame replaces it.
+    void present(const std::uint8_t* pixels, int pitch, int width, int height,
+                 const std::uint8_t* palette_rgb) override {
+        if (shots_dir_.empty()) return;
+        std::uint64_t frame = pass_count() == 0 ? 0 : pass_count() - 1;
+        if (frame % static_cast<std::uint64_t>(shot_every_) != 0) return;
+        if (shot_.pending && shot_.frame != frame) write_pending_shot();
+        shot_.frame = frame;
+        shot_.width = width;
+        shot_.height = height;
+        shot_.pixels.resize(static_cast<std::size_t>(width) * height);
+        for (int y = 0; y < height; ++y)
+            std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * pitch, width,
+                        shot_.pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
+        std::copy_n(palette_rgb, 768, shot_.palette);
+        shot_.pending = true;
+    }
+
+    int open_audio(AudioPull pull, void* user, int* rate) override {
+        if (!pull || pull_) return 0;
+        pull_ = pull;
+        user_ = user;
+        last_tick_ = get_tick_count();
+        elapsed_ms_ = 0;
+        frames_done_ = 0;
+        if (rate) *rate = HEADLESS_AUDIO_RATE;
+        return 1;
+    }
+
+    void close_audio() override {
+        pull_ = nullptr;
+        wav_.finish();
+    }
+
+private:
+    // The last picture of a kept pass, not yet written.
+    struct Shot {
+        bool pending = false;
+        std::uint64_t frame = 0;
+        int width = 0, height = 0;
+        std::vector<std::uint8_t> pixels;  // width x height, no padding
+        std::uint8_t palette[768] = {};
+    };
+
+    void write_pending_shot() {
+        if (!shot_.pending) return;
+        shot_.pending = false;
+        char name[64];
+        std::snprintf(name, sizeof name, "/frame_%06llu.png",
+                      static_cast<unsigned long long>(shot_.frame));
+        std::string path = shots_dir_ + name;
+        if (write_png8(path.c_str(), shot_.pixels.data(), shot_.width, shot_.width, shot_.height,
+                       shot_.palette)) {
+            ++shots_written_;
+        } else if (!warned_) {
+            std::fprintf(stderr, "vantorel17: cannot write %s\n", path.c_str());
+            warned_ = true;
+        }
+    }
+
+    // Renders the frames due for the time since the last pass. Counting whole
+    // milliseconds since the output opened and frames done keeps the fractions
+    // of a frame (44.1 per ms) from being lost or piling up.
+    void advance_audio() {
+        if (!pull_) return;
+        std::uint32_t now = get_tick_count();
+        elapsed_ms_ += now - last_tick_;  // unsigned: right across the 32-bit wrap
+        last_tick_ = now;
+        std::uint64_t due = elapsed_ms_ * HEADLESS_AUDIO_RATE / 1000 - frames_done_;
+        while (due > 0) {
+            int n = static_cast<int>(std::min<std::uint64_t>(due, kPullFrames));
+            pull_(buffer_, n, user_);
+            wav_.write(buffer_, n);
+            due -= static_cast<std::uint64_t>(n);
+            frames_done_ += static_cast<std::uint64_t>(n);
+        }
+    }
+
+    InputScript script_;
+    bool has_script_;
+    std::string shots_dir_;  // empty: no shots
+    int shot_every_;
+    bool warned_ = false;
+    Shot shot_;
+    std::uint64_t shots_written_ = 0;  // PNG files written
+    WavWriter wav_;
+    AudioPull pull_ = nullptr;
+    void* user_ = nullptr;
+    std::uint32_t last_tick_ = 0;
+    std::uint64_t elapsed_ms_ = 0;   // virtual ms since the output opened
+    std::uint64_t frames_done_ = 0;  // frames pulled since the output opened
+    float buffer_[2 * kPullFrames];
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> make_headless_backend(InputScript script, bool has_script,
+                                               const HeadlessOutputs& outputs) {
+    return std::make_unique<HeadlessBackend>(std::move(script), has_script, outputs);
+}

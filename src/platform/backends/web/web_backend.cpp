@@ -1,0 +1,335 @@
+// The web backend. Page events reach the program only while it waits, and are
+// queued then; pump() feeds them in at the next removing peek, never in the
+// middle of a frame, as the SDL backend does. The JavaScript half of what is
+// here is web_platform.js.
+#include "platform/backends/web/web_backend.h"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "platform/system/input_feed.h"
+#include "platform/backends/key_codes.h"
+#include "platform/backends/present8.h"
+#include "platform/system/ticks.h"
+#include "platform/system/virtual_keys.h"
+
+extern "C" {
+// web_platform.js
+int v17_web_open_canvas(const char* caption, int width, int height, int want_gl);
+void v17_web_put_indices(const std::uint8_t* indices, int width, int height,
+                         const std::uint8_t* palette_rgb);
+void v17_web_put_frame(const std::uint32_t* rgba, int width, int height);
+void v17_web_set_cursor_visible(int visible);
+void v17_web_toggle_full_screen();
+int v17_web_audio_open();
+void v17_web_audio_close();
+}
+
+namespace {
+
+constexpr int kYieldEveryMs = 50;        // a run on the virtual clock lets the page in this often
+constexpr int kTimerSlackMs = 4;         // browsers may hold back a timer by this much
+constexpr int kFirstFunctionKey = 0x70;  // F1
+
+// Gives the browser its turn and comes back as soon as it has had it: a message
+// to ourselves, which no browser delays as it does short timers.
+// clang-format off
+EM_ASYNC_JS(void, v17_web_yield, (), {
+    await new Promise(resolve => {
+        const channel = new MessageChannel();
+        channel.port1.onmessage = () => resolve();
+        channel.port2.postMessage(0);
+    });
+});
+// clang-format on
+
+struct PageEvent {
+    enum Kind { KEY, BUTTON, MOTION, RELEASE_ALL, CLOSE } kind;
+    int code;  // the virtual key or the button
+    bool down;
+    std::int32_t dx, dy;
+};
+
+class WebBackend final : public Backend {
+public:
+    explicit WebBackend(WebBackendOptions options) : options_(std::move(options)) {}
+    ~WebBackend() override {
+        close_audio();
+        close_window();
+    }
+
+    int open_window(const char* caption, int width, int height) override;
+    void close_window() override;
+    void pump(bool new_pass) override;
+    std::uint32_t real_ticks() override {
+        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now()));
+    }
+    void idle() override;
+    void set_pointer_visible(bool visible) override { v17_web_set_cursor_visible(visible); }
+    int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                    std::int32_t* bottom) override;
+    void present(const std::uint8_t* pixels, int pitch, int width, int height,
+                 const std::uint8_t* palette_rgb) override;
+    int open_audio(AudioPull pull, void* user, int* rate) override;
+    void close_audio() override;
+
+    // the page's audio output asks for frames stereo frames
+    void pull_audio(float* out, int frames) {
+        if (pull_) pull_(out, frames, pull_user_);
+    }
+
+private:
+    static EM_BOOL on_key(int type, const EmscriptenKeyboardEvent* e, void* self);
+    static EM_BOOL on_mouse(int type, const EmscriptenMouseEvent* e, void* self);
+    static EM_BOOL on_blur(int type, const EmscriptenFocusEvent* e, void* self);
+    static const char* on_unload(int type, const void* reserved, void* self);
+    void listen(bool on);
+    void queue(PageEvent e) { events_.push_back(e); }
+    void sleep_ms(int ms);
+    void yield_now();
+    void show_pending_frame();
+
+    WebBackendOptions options_;
+    bool open_ = false;
+    int width_ = 0, height_ = 0;
+    ShownFrame shown_;
+    bool pending_ = false;             // shown_ is newer than what the canvas holds
+    bool gl_ = false;                  // WebGL draws the frames from their indices
+    std::vector<std::uint32_t> rgba_;  // the frame as the canvas takes it
+    std::vector<PageEvent> events_;    // what came while the program waited
+    std::uint32_t real_start_ = 0, virtual_start_ = 0;  // the origin of the pacing
+    std::uint32_t last_yield_ = 0;
+    AudioPull pull_ = nullptr;
+    void* pull_user_ = nullptr;
+};
+
+const char* const kCanvas = "#canvas";
+
+EM_BOOL WebBackend::on_key(int type, const EmscriptenKeyboardEvent* e, void* self) {
+    auto* b = static_cast<WebBackend*>(self);
+    bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    int vk = vk_from_key_code(e->code);
+    if (down && e->altKey && vk == VK_RETURN) {
+        if (!e->repeat) v17_web_toggle_full_screen();
+        return EM_TRUE;  // Alt+Enter belongs to the page, not to the game
+    }
+    if (vk >= 0 && !b->options_.has_script) b->queue({PageEvent::KEY, vk, down, 0, 0});
+    // Arrows and space do not scroll the page; the function keys (reload, full
+    // screen, the developer tools) and keys without a code stay the browser's.
+    bool browser_key = vk < 0 || (vk >= kFirstFunctionKey && vk < kFirstFunctionKey + 12);
+    return browser_key ? EM_FALSE : EM_TRUE;
+}
+
+EM_BOOL WebBackend::on_mouse(int type, const EmscriptenMouseEvent* e, void* self) {
+    auto* b = static_cast<WebBackend*>(self);
+    if (b->options_.has_script) return EM_FALSE;
+    EmscriptenPointerlockChangeEvent lock{};
+    bool locked =
+        emscripten_get_pointerlock_status(&lock) == EMSCRIPTEN_RESULT_SUCCESS && lock.isActive;
+    if (type == EMSCRIPTEN_EVENT_MOUSEMOVE) {
+        if (locked && (e->movementX || e->movementY))
+            b->queue({PageEvent::MOTION, 0, false, e->movementX, e->movementY});
+        return EM_TRUE;
+    }
+    bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
+    // The first click on the picture captures the pointer, as a window does.
+    if (down && !locked) emscripten_request_pointerlock(kCanvas, EM_TRUE);
+    int button = e->button == 0 ? 0 : e->button == 2 ? 1 : e->button == 1 ? 2 : 3;
+    b->queue({PageEvent::BUTTON, button, down, 0, 0});
+    return EM_TRUE;
+}
+
+// The page lost the focus: nothing stays held, as when a window loses it.
+EM_BOOL WebBackend::on_blur(int, const EmscriptenFocusEvent*, void* self) {
+    auto* b = static_cast<WebBackend*>(self);
+    if (!b->options_.has_script) b->queue({PageEvent::RELEASE_ALL, 0, false, 0, 0});
+    return EM_FALSE;
+}
+
+const char* WebBackend::on_unload(int, const void*, void* self) {
+    static_cast<WebBackend*>(self)->queue({PageEvent::CLOSE, 0, false, 0, 0});
+    return nullptr;
+}
+
+// Keys anywhere on the page; the mouse's presses on the picture and its moves
+// and lifts anywhere, so that a drag leaving the picture still ends.
+void WebBackend::listen(bool on) {
+    const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    void* self = on ? this : nullptr;
+    emscripten_set_keydown_callback(page, self, EM_TRUE, on ? on_key : nullptr);
+    emscripten_set_keyup_callback(page, self, EM_TRUE, on ? on_key : nullptr);
+    emscripten_set_mousedown_callback(kCanvas, self, EM_TRUE, on ? on_mouse : nullptr);
+    emscripten_set_mouseup_callback(page, self, EM_TRUE, on ? on_mouse : nullptr);
+    emscripten_set_mousemove_callback(page, self, EM_TRUE, on ? on_mouse : nullptr);
+    emscripten_set_blur_callback(page, self, EM_TRUE, on ? on_blur : nullptr);
+    emscripten_set_beforeunload_callback(self, on ? on_unload : nullptr);
+}
+
+int WebBackend::open_window(const char* caption, int width, int height) {
+    if (width <= 0 || height <= 0) return 0;
+    width_ = width;
+    height_ = height;
+    gl_ = v17_web_open_canvas(caption ? caption : "", width, height, options_.webgl ? 1 : 0) == 1;
+    listen(true);
+    open_ = true;
+    shown_.stale = true;
+    real_start_ = real_ticks();
+    virtual_start_ = get_tick_count();
+    last_yield_ = real_start_;
+    return 1;
+}
+
+void WebBackend::close_window() {
+    if (!open_) return;
+    show_pending_frame();  // the last picture stays on the page
+    listen(false);
+    emscripten_exit_pointerlock();
+    v17_web_set_cursor_visible(1);
+    events_.clear();
+    open_ = false;
+}
+
+void WebBackend::pump(bool new_pass) {
+    for (const PageEvent& e : events_) {
+        switch (e.kind) {
+            case PageEvent::KEY:
+                feed_key(e.code, e.down);
+                break;
+            case PageEvent::BUTTON:
+                feed_mouse_button(e.code, e.down);
+                break;
+            case PageEvent::MOTION:
+                feed_mouse_motion(e.dx, e.dy);
+                break;
+            case PageEvent::RELEASE_ALL:
+                feed_release_all_keys();
+                for (int button = 0; button < 4; ++button) feed_mouse_button(button, false);
+                break;
+            case PageEvent::CLOSE:
+                feed_close_request();
+                break;
+        }
+    }
+    events_.clear();
+    if (new_pass && options_.has_script) feed_script_pass(options_.script, pass_count() - 1);
+}
+
+// The browser shows the canvas only in its own turns, so a frame goes onto it
+// just before the program gives the browser a turn: a run that presents many
+// frames between two turns does not convert those that nobody could see.
+void WebBackend::sleep_ms(int ms) {
+    show_pending_frame();
+    emscripten_sleep(static_cast<unsigned>(ms));
+    last_yield_ = real_ticks();
+}
+
+void WebBackend::yield_now() {
+    show_pending_frame();
+    v17_web_yield();
+    last_yield_ = real_ticks();
+}
+
+// A poll of a wait. On the real clock: a timer until shortly before the wait's
+// deadline, then turns given to the browser until it has passed. Paced virtual
+// time: a timer once the virtual clock is ahead of real time by more than a
+// timer's slack. Unpaced virtual time runs flat out and lets the page in now
+// and then, so that the tab still answers.
+void WebBackend::idle() {
+    std::uint32_t now = real_ticks();
+    if (options_.pace_virtual_clock) {
+        auto ahead =
+            static_cast<std::int32_t>((get_tick_count() - virtual_start_) - (now - real_start_));
+        if (ahead > kTimerSlackMs) {
+            sleep_ms(ahead);
+            return;
+        }
+    } else if (!virtual_clock_in_use()) {
+        std::uint32_t deadline = 0;
+        if (poll_deadline(&deadline)) {
+            auto left = static_cast<std::int32_t>(deadline - now);
+            if (left > 2 * kTimerSlackMs) {
+                sleep_ms(left - kTimerSlackMs);
+            } else if (left > 0) {
+                yield_now();
+            }
+            return;
+        }
+    }
+    if (now - last_yield_ >= static_cast<std::uint32_t>(kYieldEveryMs)) yield_now();
+}
+
+int WebBackend::window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                            std::int32_t* bottom) {
+    if (!open_) return 0;
+    *left = 0;
+    *top = 0;
+    *right = width_;
+    *bottom = height_;
+    return 1;
+}
+
+// The frame is kept; it is expanded through its palette into the canvas's byte
+// order when the browser is about to have its turn. The page scales the canvas
+// to its size with the aspect kept.
+void WebBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
+                         const std::uint8_t* palette_rgb) {
+    if (open_ && shown_.take(pixels, pitch, width, height, palette_rgb)) pending_ = true;
+}
+
+void WebBackend::show_pending_frame() {
+    if (!pending_ || !open_) return;
+    pending_ = false;
+    if (gl_) {
+        v17_web_put_indices(shown_.pixels.data(), shown_.width, shown_.height, shown_.palette);
+        return;
+    }
+    std::uint32_t table[256];
+    make_expand_table_rgba(shown_.palette, table);
+    rgba_.resize(shown_.pixels.size());
+    if (expand_indices32(shown_.pixels.data(), shown_.width, shown_.width, shown_.height, table,
+                         rgba_.data(), 4 * shown_.width))
+        v17_web_put_frame(rgba_.data(), shown_.width, shown_.height);
+}
+
+WebBackend* audio_backend = nullptr;  // the backend whose output the page pulls
+
+int WebBackend::open_audio(AudioPull pull, void* user, int* rate) {
+    if (!pull || pull_) return 0;
+    pull_ = pull;
+    pull_user_ = user;
+    audio_backend = this;
+    int opened = v17_web_audio_open();
+    if (opened <= 0) {
+        audio_backend = nullptr;
+        pull_ = nullptr;
+        return 0;
+    }
+    if (rate) *rate = opened;
+    return 1;
+}
+
+void WebBackend::close_audio() {
+    if (!pull_) return;
+    v17_web_audio_close();
+    audio_backend = nullptr;
+    pull_ = nullptr;
+}
+
+}  // namespace
+
+// Called by the page's audio output for the next frames stereo frames.
+extern "C" EMSCRIPTEN_KEEPALIVE void v17_web_audio_pull(float* out, int frames) {
+    if (audio_backend && out && frames > 0) audio_backend->pull_audio(out, frames);
+}
+
+std::unique_ptr<Backend> make_web_backend(WebBackendOptions options) {
+    return std::make_unique<WebBackend>(std::move(options));
+}
+
+void end_web_program(int code) {
+    emscripten_force_exit(code);
+}

@@ -1,0 +1,71 @@
+// The backend contract: the few things that differ between a real window and a
+// headless run, and the one backend in use. The window system, the tick
+// counter, the display and the mixer call the backend; the backend feeds input
+// in through input_feed.h and reads the time and the pass count from ticks.h.
+// No SDL type appears here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/system/input_feed.h"
+
+// Fills frames stereo frames (2 floats each) of audio; called by the output.
+using AudioPull = void (*)(float* stereo, int frames, void* user);
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // opens the window (or nothing, headless); returns 1, or 0 when it cannot
+    virtual int open_window(const char* caption, int width, int height) = 0;
+    // closes what open_window opened; safe to call when nothing is open
+    virtual void close_window() = 0;
+    // moves pending input into the queue and the key state; new_pass is true on
+    // a removing peek, when the pass counter has just moved on
+    virtual void pump(bool new_pass) = 0;
+    // the real millisecond clock
+    virtual std::uint32_t real_ticks() = 0;
+    // one poll of a busy-wait: time for the backend to keep its window alive
+    virtual void idle() = 0;
+    // shows or hides the system pointer over the window
+    virtual void set_pointer_visible(bool visible) = 0;
+    // the window's rectangle on the screen; 0 when there is none
+    virtual int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
+                            std::int32_t* bottom) = 0;
+
+    // shows one 8-bit frame through its palette (256 entries of r, g, b bytes);
+    // the pixels are width x height, rows pitch bytes apart
+    virtual void present(const std::uint8_t* pixels, int pitch, int width, int height,
+                         const std::uint8_t* palette_rgb) = 0;
+
+    // starts audio output that pulls 32-bit float stereo frames from pull; the
+    // output rate goes to *rate; 1, or 0 when there is none (the caller goes on
+    // silent)
+    virtual int open_audio(AudioPull pull, void* user, int* rate) = 0;
+    // stops pulling; safe to call when nothing is open
+    virtual void close_audio() = 0;
+};
+
+// A backend with nothing behind it: the window opens, no input comes, the real
+// clock stands at 0, frames are shown nowhere and there is no audio output.
+// Test and tool backends derive from it and override what they watch.
+class NullBackend : public Backend {
+public:
+    int open_window(const char*, int, int) override { return 1; }
+    void close_window() override {}
+    void pump(bool) override {}
+    std::uint32_t real_ticks() override { return 0; }
+    void idle() override {}
+    void set_pointer_visible(bool) override {}
+    int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
+        return 0;
+    }
+    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
+    int open_audio(AudioPull, void*, int*) override { return 0; }
+    void close_audio() override {}
+};
+
+// installs the backend that the platform uses from now on (null: none)
+void set_backend(std::unique_ptr<Backend> backend);
+// the backend in use, or null
+Backend* backend();

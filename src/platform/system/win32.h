@@ -1,0 +1,131 @@
+// Window, message queue, key state and pointer: the services the shell and the
+// game call as they would call the operating system, with the tick counter of
+// ticks.h beside them. Each call is named after the one it stands in for and
+// keeps its published constants. The pieces that differ between a real window
+// and a headless run are behind the backend contract (backend.h); everything
+// here is the same for both.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/system/ticks.h"
+#include "platform/system/types.h"
+#include "platform/system/virtual_keys.h"
+
+// ---- handles and records ---------------------------------------------------
+
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::uint32_t time;  // tick count when the message was posted
+    POINT pt;
+};
+
+struct WNDCLASSEX {
+    UINT cbSize;
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    const char* lpszMenuName;
+    const char* lpszClassName;
+    HICON hIconSm;
+};
+
+struct PAINTSTRUCT {
+    HDC hdc;
+    int fErase;
+    RECT rcPaint;
+};
+
+// ---- published constants ---------------------------------------------------
+
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUIT = 0x0012;
+
+constexpr UINT PM_NOREMOVE = 0x0000;
+constexpr UINT PM_REMOVE = 0x0001;
+
+constexpr UINT CS_VREDRAW = 0x0001;
+constexpr UINT CS_HREDRAW = 0x0002;
+constexpr UINT CS_DBLCLKS = 0x0008;
+constexpr UINT CS_OWNDC = 0x0020;
+
+constexpr std::uint32_t WS_POPUP = 0x80000000u;
+constexpr std::uint32_t WS_VISIBLE = 0x10000000u;
+
+constexpr int BLACK_BRUSH = 4;
+inline const char* const IDI_APPLICATION = reinterpret_cast<const char*>(32512);
+inline const char* const IDC_ARROW = reinterpret_cast<const char*>(32512);
+
+// ---- window class and window -----------------------------------------------
+
+// registers the class; returns a non-zero atom, or 0 for a null record, a
+// missing name or procedure, or a name registered already
+ATOM register_class_ex(const WNDCLASSEX* wc);
+// creates the one window of a registered class, opens the backend's window and
+// sends WM_CREATE to its procedure; returns null when the class is unknown, a
+// window exists already or the backend cannot open one
+HWND create_window_ex(std::uint32_t ex_style, const char* class_name, const char* caption,
+                      std::uint32_t style, int x, int y, int width, int height, HWND parent,
+                      void* menu, HINSTANCE instance, void* param);
+// the one window of the program, or null before it is made
+HWND get_active_window();
+// the window's rectangle on the screen (right and bottom exclusive); 0 for no window
+int get_window_rect(HWND hwnd, RECT* rect);
+// stock handles: opaque non-null values that need no release
+HICON load_icon(HINSTANCE instance, const char* name);
+HCURSOR load_cursor(HINSTANCE instance, const char* name);
+HBRUSH get_stock_object(int which);
+
+// ---- messages --------------------------------------------------------------
+
+// pumps the backend, then copies the oldest queued message into msg; with
+// PM_REMOVE it is taken off the queue and the pass counter moves on; returns 1
+// when a message was copied, 0 for an empty queue; never waits
+int peek_message(MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max, UINT remove);
+// nothing to translate: key messages are not used; returns 0
+int translate_message(const MSG* msg);
+// hands the message to its window's procedure; returns what it returned, 0 for
+// a message without a window
+LRESULT dispatch_message(const MSG* msg);
+// the default answers: WM_CLOSE posts WM_DESTROY, everything else gives 0
+LRESULT def_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+// queues a message behind all others; returns 1, 0 for a full queue
+int post_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+// queues WM_QUIT with the exit code as its wParam, behind all others
+void post_quit_message(int exit_code);
+// an empty paint: returns a context handle, clears the window's paint request
+HDC begin_paint(HWND hwnd, PAINTSTRUCT* paint);
+int end_paint(HWND hwnd, const PAINTSTRUCT* paint);
+
+// ---- keys and pointer ------------------------------------------------------
+
+// 0x8000 set when the key is down now; 0 otherwise and for codes outside 0..255
+std::int16_t async_key_state(int vk);
+// shows (1) or hides (0) the system pointer; returns the new display count
+int show_cursor(int show);
+
+// ---- set-up of the platform (used by the entry point and tests) ------------
+
+// after this many removing peeks, Escape is held down until the program ends; 0 = never
+void set_frame_limit(std::uint64_t frames);
+// forgets the window, the class, the queue, the key state and the pointer count,
+// and sets the tick counter and the pass count back (see ticks.h)
+void reset_window_system();
+// writes every pass's named keys, motion and left button to an input script;
+// 1, or 0 when the file cannot be created
+int record_input(const char* path);
+// ends the recording, writing what is pending
+void stop_recording();
