@@ -25,8 +25,8 @@
 #if defined(__EMSCRIPTEN__)
 #include "platform/backends/web/web_backend.h"
 #else
-#include "platform/formats/png_file.h"
 #include "platform/backends/sdl/sdl_backend.h"
+#include "platform/formats/png_file.h"
 #endif
 #include "platform/system/win32.h"
 #include "raster/lines.h"

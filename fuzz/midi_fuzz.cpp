@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/formats/midi_file.h"
 #include "platform/audio_engine/midi_sequencer.h"
+#include "platform/formats/midi_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     MidiFileInfo info{};

@@ -13,8 +13,8 @@
 
 #include "audio/music.h"
 #include "audio/sound.h"
-#include "platform/backends/headless/headless_backend.h"
 #include "platform/audio_engine/mixer.h"
+#include "platform/backends/headless/headless_backend.h"
 #include "platform/system/win32.h"
 #include "test_util.h"
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "audio_files.h"
+#include "platform/backends/headless/headless_backend.h"
 #include "platform/system/backend.h"
 #include "platform/system/dsound.h"
-#include "platform/backends/headless/headless_backend.h"
 #include "platform/system/win32.h"
 #include "test_util.h"
 

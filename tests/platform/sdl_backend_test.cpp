@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/system/input_feed.h"
 #include "platform/backends/sdl/screenshot_file.h"
+#include "platform/system/input_feed.h"
 #include "platform/system/win32.h"
 #include "support/clock.h"
 #include "test_util.h"

@@ -2,8 +2,8 @@
 
 #include "game/screens.h"
 #include "game/world.h"
-#include "platform/system/backend.h"
 #include "platform/backends/headless/headless_backend.h"
+#include "platform/system/backend.h"
 #include "shell/session.h"
 #include "test_util.h"
 

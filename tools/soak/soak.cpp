@@ -22,8 +22,8 @@
 #include "game/setup.h"
 #include "game/world.h"
 #include "gfx/display.h"
-#include "platform/system/backend.h"
 #include "platform/backends/headless/headless_backend.h"
+#include "platform/system/backend.h"
 #include "shell/winmain.h"
 
 namespace {

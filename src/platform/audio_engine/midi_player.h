@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/formats/midi_file.h"
 #include "platform/audio_engine/midi_sequencer.h"
 #include "platform/audio_engine/mixer.h"
+#include "platform/formats/midi_file.h"
 
 using HRESULT = std::int32_t;
 

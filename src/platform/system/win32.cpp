@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/formats/input_script.h"
 #include "platform/system/backend.h"
 #include "platform/system/input_feed.h"
-#include "platform/formats/input_script.h"
 
 struct WindowRecord {
     WNDPROC proc = nullptr;

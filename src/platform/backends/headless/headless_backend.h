@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/system/backend.h"
 #include "platform/formats/input_script.h"
+#include "platform/system/backend.h"
 
 constexpr int HEADLESS_AUDIO_RATE = 44100;  // the rate the headless output renders at, in Hz
 

@@ -37,10 +37,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/formats/png_file.h"
-#include "platform/system/input_feed.h"
 #include "platform/backends/key_codes.h"
 #include "platform/backends/present8.h"
+#include "platform/formats/png_file.h"
+#include "platform/system/input_feed.h"
 #include "platform/system/ticks.h"
 #include "platform/system/virtual_keys.h"
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "platform/system/backend.h"
 #include "platform/formats/input_script.h"
+#include "platform/system/backend.h"
 
 // How frames reach the window: through OpenGL where a context opens and its
 // shader builds, else on the CPU (automatic); through OpenGL, saying once on

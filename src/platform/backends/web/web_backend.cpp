@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/system/input_feed.h"
 #include "platform/backends/key_codes.h"
 #include "platform/backends/present8.h"
+#include "platform/system/input_feed.h"
 #include "platform/system/ticks.h"
 #include "platform/system/virtual_keys.h"
 

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "platform/system/backend.h"
 #include "platform/formats/input_script.h"
+#include "platform/system/backend.h"
 
 struct WebBackendOptions {
     bool has_script = false;          // input comes from script, not from the page's events
