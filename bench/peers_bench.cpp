@@ -707,7 +707,7 @@ struct OurGame {
     bool ok = false;
     OurGame() {
         use_virtual_clock(100000);
-        ok = game_open(nullptr, make_headless_backend(InputScript{}, false)) == 1;
+        ok = game_open(nullptr, make_headless_backend()) == 1;
     }
     ~OurGame() { game_close(); }
 };
@@ -717,13 +717,15 @@ struct OurGame {
 // goes to the window.
 class ExpandingBackend final : public Backend {
 public:
-    ExpandingBackend() : inner_(make_headless_backend(InputScript{}, false)) {}
+    ExpandingBackend() : inner_(make_headless_backend()) {}
     int open_window(const char* caption, int width, int height) override {
         return inner_->open_window(caption, width, height);
     }
     void close_window() override { inner_->close_window(); }
     void pump(bool new_pass) override { inner_->pump(new_pass); }
     std::uint32_t real_ticks() override { return inner_->real_ticks(); }
+    bool has_real_clock() const override { return inner_->has_real_clock(); }
+    void sleep(std::uint32_t microseconds) override { inner_->sleep(microseconds); }
     void idle() override { inner_->idle(); }
     void set_pointer_visible(bool visible) override { inner_->set_pointer_visible(visible); }
     int window_rect(std::int32_t* l, std::int32_t* t, std::int32_t* r, std::int32_t* b) override {

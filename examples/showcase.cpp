@@ -304,9 +304,9 @@ int run_showcase(int argc, char** argv) {
         shots = backend.get();
         set_backend(std::move(backend));
     } else {
-        SdlBackendOptions options;
+        BackendOptions options;
         options.windowed = true;
-        set_backend(make_sdl_backend(std::move(options)));
+        set_backend(make_sdl_backend(options));
     }
 #endif
     if (!open_window() || !display_init(WIDTH, HEIGHT, 8, 0)) {

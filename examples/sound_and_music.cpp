@@ -101,10 +101,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (args.sdl) {
-        set_backend(make_sdl_backend({}));
+        set_backend(make_sdl_backend());
     } else {
         use_virtual_clock(0);
-        set_backend(make_headless_backend({}, false, HeadlessOutputs{"", 1, args.audio_out}));
+        BackendOptions outputs;
+        outputs.audio_out = args.audio_out;
+        set_backend(make_headless_backend(outputs));
     }
     sound_init();
     music_init();

@@ -46,3 +46,20 @@ std::string data_dir_for_this_program() {
     }
     return found;
 }
+
+int enter_data_dir(const std::string& folder, std::initializer_list<std::string*> paths) {
+    std::error_code error;
+    for (std::string* path : paths) {
+        if (!path || path->empty()) continue;
+        fs::path absolute = fs::absolute(*path, error);
+        if (!error) *path = absolute.string();
+    }
+    if (folder.empty()) return 1;
+    fs::current_path(folder, error);
+    if (error) {
+        std::fprintf(stderr, "vantorel17: cannot enter the asset folder %s: %s\n", folder.c_str(),
+                     error.message().c_str());
+        return 0;
+    }
+    return 1;
+}

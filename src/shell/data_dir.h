@@ -1,8 +1,10 @@
-// Where the game reads its data when no --assets folder is given: the installed
-// data beside the executable (../share/vantorel17 from the executable's folder),
-// else the working directory. No globals.
+// Where the game reads its data: the folder given, or when none is, the
+// installed data beside the executable (../share/vantorel17 from the
+// executable's folder), else the working directory; and the one way into it,
+// which every program of the game uses. No globals.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,3 +20,8 @@ std::string data_dir_first_found(const std::vector<std::string>& candidates);
 // the folder to read the data from for this process (from /proc/self/exe and the
 // working directory), or "" after naming on stderr every folder looked in
 std::string data_dir_for_this_program();
+// makes folder the working directory, so that the game's file names read from
+// it; each of paths that is relative is first made absolute, so that files named
+// on the command line stay where the caller meant them. An empty folder leaves
+// the working directory as it is. 1, or 0 with a message on stderr
+int enter_data_dir(const std::string& folder, std::initializer_list<std::string*> paths = {});

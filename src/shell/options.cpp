@@ -16,7 +16,8 @@ int parse_options(int argc, char** argv, Options* o) {
         app.add_flag("--headless", o->headless,
                      "no window or audio device: virtual clock, needs --input or --frames");
     app.add_option("--renderer", o->renderer,
-                   "how the window is drawn: gl, cpu or auto (default: gl where OpenGL works)")
+                   "how the window is drawn: gl, cpu or auto (default: OpenGL where it runs on "
+                   "a GPU, else the CPU)")
         ->check(CLI::IsMember({"auto", "gl", "cpu"}))
         ->excludes(headless);
     app.add_option("--input", o->input, "play an input script instead of the keyboard and mouse");
@@ -55,5 +56,32 @@ int parse_options(int argc, char** argv, Options* o) {
         std::fprintf(stderr, "vantorel17: --timedemo needs --input\n\n%s", app.help().c_str());
         return 2;
     }
+#if defined(__EMSCRIPTEN__)
+    // The browser build has the page only: no headless run and no files of
+    // pictures or sound beside it.
+    if (o->headless || !o->shots.empty() || !o->audio_out.empty()) {
+        std::fprintf(stderr,
+                     "vantorel17: --headless, --shots and --audio-out are for the native game\n");
+        return 2;
+    }
+#endif
     return -1;
+}
+
+BackendOptions backend_options(const Options& o) {
+    BackendOptions b;
+    b.windowed = o.windowed;
+    b.renderer = o.renderer == "gl"    ? FrameRenderer::gl
+                 : o.renderer == "cpu" ? FrameRenderer::cpu
+                                       : FrameRenderer::automatic;
+    b.shots_dir = o.shots;
+    b.shot_every = o.shot_every;
+    b.audio_out = o.audio_out;
+    return b;
+}
+
+ClockMode clock_mode_for(const Options& o) {
+    if (o.headless || o.timedemo) return ClockMode::virtual_time;
+    if (!o.input.empty() || !o.record.empty()) return ClockMode::virtual_paced;
+    return ClockMode::real;
 }

@@ -1,9 +1,12 @@
 // The command line of the game. No option runs the game as designed; the
 // options add what testers and players of a port expect, without changing it.
+#pragma once
+
 #include <cstdint>
 #include <string>
 
-#pragma once
+#include "platform/system/backend.h"
+#include "platform/system/ticks.h"
 
 struct Options {
     bool windowed = false;         // --window: a 1280 x 1024 window instead of full screen
@@ -18,10 +21,18 @@ struct Options {
     int shot_every = 1;            // --shot-every: only every Nth frame
     std::string audio_out;         // --audio-out: headless: the mixed audio as a WAV file
     bool timedemo = false;         // --timedemo: unpaced on the virtual clock; prints fps
-    // --renderer: how the window is drawn: auto (OpenGL where it works), gl or cpu
+    // --renderer: how the window is drawn: auto (OpenGL where it runs on a GPU),
+    // gl (any OpenGL) or cpu
     std::string renderer = "auto";
 };
 
 // Parses argv. Returns -1 when the program should go on; otherwise the exit code
 // to end with (0 after --help or --version, 2 with usage on stderr for a fault).
 int parse_options(int argc, char** argv, Options* options);
+
+// the record that the backend takes, from the options that concern it
+BackendOptions backend_options(const Options& options);
+// how the clock runs: virtual for a timedemo (and headless, which has no real
+// clock), held to real time for a scripted or recorded run, so that a recording
+// replays exactly and a script plays as it does headless; else real
+ClockMode clock_mode_for(const Options& options);

@@ -1,15 +1,12 @@
 // Opening and closing the game in-process, from the pieces WinMain uses.
 #include "shell/session.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "game/world.h"
 #include "platform/system/dinput.h"
 #include "platform/system/win32.h"
+#include "shell/data_dir.h"
 #include "shell/startup.h"
 #include "shell/winmain.h"
 
@@ -25,11 +22,7 @@ int game_open(const char* assets_dir, std::unique_ptr<Backend> backend) {
         std::fprintf(stderr, "vantorel17: the game is open already\n");
         return 0;
     }
-    if (assets_dir && chdir(assets_dir) != 0) {
-        std::fprintf(stderr, "vantorel17: cannot enter the asset folder %s: %s\n", assets_dir,
-                     std::strerror(errno));
-        return 0;
-    }
+    if (assets_dir && !enter_data_dir(assets_dir)) return 0;
     set_backend(std::move(backend));
     backend_installed = true;
     if (!open_game_window(nullptr)) {

@@ -60,7 +60,9 @@ TEST(Tunes, EachPlaysToItsEndWithSoundThroughoutAndNoClipping) {
         ASSERT_EQ(0, chdir(V17_ASSET_DIR));
         reset_window_system();
         use_virtual_clock(0);
-        set_backend(make_headless_backend({}, false, HeadlessOutputs{"", 1, wav}));
+        BackendOptions outputs;
+        outputs.audio_out = wav;
+        set_backend(make_headless_backend(outputs));
         ASSERT_EQ(1, music_init());
         int id = load_midi(tune);
         ASSERT_GE(id, 0) << tune;

@@ -67,7 +67,7 @@ protected:
         ASSERT_EQ(0, chdir(V17_ASSET_DIR));
         reset_window_system();
         use_virtual_clock(0);
-        set_backend(make_headless_backend({}, false));
+        set_backend(make_headless_backend());
         ASSERT_EQ(1, sound_init());
         ASSERT_EQ(1, music_init());
     }

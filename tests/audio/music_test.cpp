@@ -28,7 +28,7 @@ protected:
         ASSERT_EQ(0, chdir(dir.c_str()));
         reset_window_system();
         use_virtual_clock(0);
-        set_backend(make_headless_backend({}, false));
+        set_backend(make_headless_backend());
         ASSERT_EQ(1, music_init());
     }
     void TearDown() override {

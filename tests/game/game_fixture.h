@@ -32,7 +32,7 @@ protected:
         std::string empty = std::string(V17_TEST_TMP) + "/no-assets";
         mkdir(empty.c_str(), 0755);
         ::testing::internal::CaptureStderr();  // the missing files are named there
-        int opened = game_open(empty.c_str(), make_headless_backend(InputScript{}, false));
+        int opened = game_open(empty.c_str(), make_headless_backend());
         missing_files_ = ::testing::internal::GetCapturedStderr();
         ASSERT_EQ(1, opened) << missing_files_;
         paint_landscape(-1);

@@ -268,12 +268,13 @@ TEST_F(GlPresenterTest, TheBackendDrawsWithTheRendererAskedFor) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);  // the backend starts video itself
     video_ = false;
     Frame f = random_frame(3);
-    for (SdlRenderer renderer : {SdlRenderer::automatic, SdlRenderer::gl, SdlRenderer::cpu}) {
+    for (FrameRenderer renderer :
+         {FrameRenderer::automatic, FrameRenderer::gl, FrameRenderer::cpu}) {
         reset_window_system();
-        SdlBackendOptions options;
+        BackendOptions options;
         options.windowed = true;
         options.renderer = renderer;
-        set_backend(make_sdl_backend(std::move(options)));
+        set_backend(make_sdl_backend(options));
         ::testing::internal::CaptureStderr();
         ASSERT_EQ(1, backend()->open_window("t", kW, kH));
         backend()->present(f.pixels.data(), kPitch, kW, kH, f.rgb.data());
@@ -282,8 +283,9 @@ TEST_F(GlPresenterTest, TheBackendDrawsWithTheRendererAskedFor) {
         SDL_Window* window = SDL_GL_GetCurrentWindow();
         ASSERT_NE(nullptr, window);
         bool sdl_renderer = SDL_GetRenderer(window) != nullptr;
-        EXPECT_EQ(renderer == SdlRenderer::cpu || (renderer == SdlRenderer::automatic && software),
-                  sdl_renderer)
+        EXPECT_EQ(
+            renderer == FrameRenderer::cpu || (renderer == FrameRenderer::automatic && software),
+            sdl_renderer)
             << renderer_;
         set_backend(nullptr);
     }

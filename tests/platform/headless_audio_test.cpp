@@ -47,7 +47,9 @@ std::int16_t sample_at(const std::string& wav, std::size_t frame, int channel) {
 
 TEST_F(HeadlessAudio, FramesFollowVirtualTimeWithFractionsCarried) {
     std::string path = temp_path("out.wav");
-    set_backend(make_headless_backend({}, false, HeadlessOutputs{"", 1, path}));
+    BackendOptions outputs;
+    outputs.audio_out = path;
+    set_backend(make_headless_backend(outputs));
     ASSERT_EQ(HEADLESS_AUDIO_RATE, mixer_open());
     for (int ms = 0; ms < 1000; ++ms) {  // 1000 passes of 1 ms: 44.1 frames each
         advance(1);
@@ -68,7 +70,9 @@ TEST_F(HeadlessAudio, FramesFollowVirtualTimeWithFractionsCarried) {
 
 TEST_F(HeadlessAudio, TheWavFileHoldsWhatPlayedWhenItPlayed) {
     std::string path = temp_path("out.wav");
-    set_backend(make_headless_backend({}, false, HeadlessOutputs{"", 1, path}));
+    BackendOptions outputs;
+    outputs.audio_out = path;
+    set_backend(make_headless_backend(outputs));
     DirectSound* device = nullptr;
     ASSERT_EQ(DS_OK, direct_sound_create(nullptr, &device, nullptr));
     const WAVEFORMATEX format = {WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};

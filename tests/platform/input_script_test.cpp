@@ -1,7 +1,9 @@
 #include "platform/formats/input_script.h"
+#include "platform/system/replay.h"
 
 #include "platform/system/backend.h"
 #include "platform/system/dinput.h"
+#include "platform/system/replay.h"
 #include "platform/system/win32.h"
 #include "test_util.h"
 

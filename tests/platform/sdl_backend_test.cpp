@@ -28,13 +28,13 @@ LRESULT plain_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 // Opens a 320 x 200 window of class name on the SDL backend, dummy video driver.
-void open_window(const char* name, SdlRenderer renderer = SdlRenderer::automatic) {
+void open_window(const char* name, FrameRenderer renderer = FrameRenderer::automatic) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     reset_window_system();
-    SdlBackendOptions options;
+    BackendOptions options;
     options.windowed = true;
     options.renderer = renderer;
-    set_backend(make_sdl_backend(std::move(options)));
+    set_backend(make_sdl_backend(options));
     WNDCLASSEX wc{};
     wc.lpfnWndProc = plain_proc;
     wc.lpszClassName = name;
@@ -132,9 +132,9 @@ TEST(SdlBackend, ScreenshotNamesAndFolder) {
     unsetenv("XDG_CONFIG_HOME");
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     reset_window_system();
-    SdlBackendOptions options;
+    BackendOptions options;
     options.windowed = true;
-    set_backend(make_sdl_backend(std::move(options)));
+    set_backend(make_sdl_backend(options));
     ASSERT_EQ(1, backend()->open_window("t", 64, 32));
     std::vector<std::uint8_t> frame(64 * 32, 7);
     std::uint8_t palette[768] = {};
@@ -204,14 +204,15 @@ TEST(SdlBackend, TheWindowShowsEachFrameWhole) {
 // The dummy driver has no OpenGL: asked for it, the backend says so in one
 // line and draws on the CPU; asked for nothing in particular, it says nothing.
 TEST(SdlBackend, WithoutOpenGlTheCpuDraws) {
-    for (SdlRenderer renderer : {SdlRenderer::automatic, SdlRenderer::gl, SdlRenderer::cpu}) {
+    for (FrameRenderer renderer :
+         {FrameRenderer::automatic, FrameRenderer::gl, FrameRenderer::cpu}) {
         ::testing::internal::CaptureStderr();
         open_window("V17NOGL", renderer);
         std::string said = ::testing::internal::GetCapturedStderr();
         if (HasFatalFailure()) return;
-        EXPECT_EQ(renderer == SdlRenderer::gl ? 1 : 0, std::count(said.begin(), said.end(), '\n'))
+        EXPECT_EQ(renderer == FrameRenderer::gl ? 1 : 0, std::count(said.begin(), said.end(), '\n'))
             << said;
-        EXPECT_EQ(renderer == SdlRenderer::gl, said.find("vantorel17: --renderer gl: ") == 0);
+        EXPECT_EQ(renderer == FrameRenderer::gl, said.find("vantorel17: --renderer gl: ") == 0);
         std::vector<std::uint8_t> frame(320 * 200, 5), rgb(768);
         rgb[15] = 10, rgb[16] = 20, rgb[17] = 30;
         backend()->present(frame.data(), 320, 320, 200, rgb.data());

@@ -31,10 +31,10 @@ protected:
         use_virtual_clock(100000);
         std::string empty = std::string(V17_TEST_TMP) + "/no-assets";
         mkdir(empty.c_str(), 0755);
-        SdlBackendOptions options;
+        BackendOptions options;
         options.windowed = true;
         ::testing::internal::CaptureStderr();  // the missing files are named there
-        int opened = game_open(empty.c_str(), make_sdl_backend(std::move(options)));
+        int opened = game_open(empty.c_str(), make_sdl_backend(options));
         std::string said = ::testing::internal::GetCapturedStderr();
         ASSERT_EQ(1, opened) << said;
         SDL_VirtualJoystickDesc desc{};

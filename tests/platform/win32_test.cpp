@@ -1,4 +1,5 @@
 #include "platform/system/win32.h"
+#include "platform/system/replay.h"
 
 #include "platform/system/backend.h"
 #include "platform/system/dinput.h"

@@ -6,6 +6,7 @@
 #include "game/world.h"
 #include "platform/system/backend.h"
 #include "platform/system/dinput.h"
+#include "platform/system/replay.h"
 #include "shell/winmain.h"
 #include "test_util.h"
 

@@ -4,6 +4,7 @@
 #include "game/world.h"
 #include "platform/backends/headless/headless_backend.h"
 #include "platform/system/backend.h"
+#include "platform/system/replay.h"
 #include "shell/session.h"
 #include "test_util.h"
 
@@ -47,8 +48,9 @@ protected:
         InputScript s;
         std::string error;
         ASSERT_EQ(1, parse_input_script(text, &s, &error)) << error;
+        play_input_script(std::move(s));
         use_virtual_clock(0);
-        set_backend(make_headless_backend(std::move(s), true));
+        set_backend(make_headless_backend());
     }
     std::vector<FrameFunction> saved_;
 };

@@ -4,6 +4,7 @@
 #include "sim.h"
 
 #include "platform/backends/headless/headless_backend.h"
+#include "platform/system/replay.h"
 #include "platform/system/win32.h"
 #include "shell/session.h"
 #include "shell/winmain.h"
@@ -11,7 +12,7 @@
 
 int sim_start(const char* assets_dir) {
     use_virtual_clock(0);
-    return game_open(assets_dir, make_headless_backend(InputScript{}, false));
+    return game_open(assets_dir, make_headless_backend());
 }
 
 void sim_stop() {

@@ -24,6 +24,8 @@
 #include "gfx/display.h"
 #include "platform/backends/headless/headless_backend.h"
 #include "platform/system/backend.h"
+#include "platform/system/replay.h"
+#include "shell/data_dir.h"
 #include "shell/winmain.h"
 
 namespace {
@@ -230,13 +232,10 @@ int main(int argc, char** argv) {
                      "[--max-growth-kb KB] [--assets DIR]\n");
         return 2;
     }
-    if (!soak.options.assets.empty() && chdir(soak.options.assets.c_str()) != 0) {
-        std::fprintf(stderr, "soak: cannot enter %s\n", soak.options.assets.c_str());
-        return 2;
-    }
+    if (!enter_data_dir(soak.options.assets)) return 2;
     soak.random.seed(soak.options.seed);
     use_virtual_clock(0);
-    set_backend(make_headless_backend(InputScript{}, false));
+    set_backend(make_headless_backend());
     set_frame_limit(soak.options.frames);
     frame_observer = after_frame;
     static char command_line[] = "";

@@ -11,7 +11,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/system/input_feed.h"
 #include "platform/system/virtual_keys.h"
 
 namespace {
@@ -256,17 +255,4 @@ void ScriptRecorder::close() {
     flush_pending();
     std::fclose(file_);
     file_ = nullptr;
-}
-
-void feed_script_pass(const InputScript& script, std::uint64_t pass) {
-    feed_release_all_keys();
-    const ScriptLine* line = script_line_for_pass(script, pass);
-    if (!line) {
-        feed_key(VK_ESCAPE, true);
-        feed_mouse_button(0, false);
-        return;
-    }
-    for (std::uint8_t vk : line->keys) feed_key(vk, true);
-    feed_mouse_motion(line->dx, line->dy);
-    feed_mouse_button(0, line->button != 0);
 }

@@ -58,7 +58,3 @@ private:
     std::FILE* file_ = nullptr;
     ScriptLine pending_;
 };
-
-// Feeds the keys, motion and button of the pass into the platform; past the
-// end of the script, Escape alone is held
-void feed_script_pass(const InputScript& script, std::uint64_t pass);

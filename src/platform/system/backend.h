@@ -1,17 +1,35 @@
-// The backend contract: the few things that differ between a real window and a
-// headless run, and the one backend in use. The window system, the tick
-// counter, the display and the mixer call the backend; the backend feeds input
-// in through input_feed.h and reads the time and the pass count from ticks.h.
+// The backend contract: the devices, which differ between a real window, a
+// headless run and a browser page, and the one backend in use. The window
+// system, the tick counter, the display and the mixer call the backend; the
+// backend feeds the devices' input in through input_feed.h. Replays, the clock's
+// modes and pacing are the platform's own (replay.h, ticks.h): a backend only
+// drives its window or canvas, its events, its audio output and presentation.
 // No SDL type appears here.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/system/input_feed.h"
 
 // Fills frames stereo frames (2 floats each) of audio; called by the output.
 using AudioPull = void (*)(float* stereo, int frames, void* user);
+
+// How frames reach a window: through OpenGL (WebGL in the browser) where it
+// works and runs on a GPU, else on the CPU (automatic); through OpenGL where a
+// context opens at all; or on the CPU.
+enum class FrameRenderer { automatic, gl, cpu };
+
+// What the command line asks of a backend; each takes the fields of its devices
+// and leaves the others.
+struct BackendOptions {
+    bool windowed = false;  // a window of the game's size instead of full screen
+    FrameRenderer renderer = FrameRenderer::automatic;
+    std::string shots_dir;  // headless: every shot_every-th frame as frame_NNNNNN.png here
+    int shot_every = 1;
+    std::string audio_out;  // headless: the mixed audio as a 16-bit stereo WAV file
+};
 
 class Backend {
 public:
@@ -25,6 +43,11 @@ public:
     virtual void pump(bool new_pass) = 0;
     // the real millisecond clock
     virtual std::uint32_t real_ticks() = 0;
+    // false for a backend with no real clock behind it: time is then virtual
+    virtual bool has_real_clock() const { return true; }
+    // sleeps about microseconds of real time, never much longer (a backend whose
+    // timers are coarse sleeps less, or only lets the rest of the machine run)
+    virtual void sleep(std::uint32_t microseconds) = 0;
     // one poll of a busy-wait: time for the backend to keep its window alive
     virtual void idle() = 0;
     // shows or hides the system pointer over the window
@@ -46,8 +69,8 @@ public:
     virtual void close_audio() = 0;
 };
 
-// A backend with nothing behind it: the window opens, no input comes, the real
-// clock stands at 0, frames are shown nowhere and there is no audio output.
+// A backend with nothing behind it: the window opens, no input comes, time is
+// virtual, frames are shown nowhere and there is no audio output.
 // Test and tool backends derive from it and override what they watch.
 class NullBackend : public Backend {
 public:
@@ -55,6 +78,8 @@ public:
     void close_window() override {}
     void pump(bool) override {}
     std::uint32_t real_ticks() override { return 0; }
+    bool has_real_clock() const override { return false; }
+    void sleep(std::uint32_t) override {}
     void idle() override {}
     void set_pointer_visible(bool) override {}
     int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {

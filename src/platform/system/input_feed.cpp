@@ -1,6 +1,6 @@
 // The fed-in input state. Motion is kept twice: once for the mouse device,
 // which hands it out at each read, and once for the recorder, which writes it
-// down pass by pass.
+// down pass by pass. What the devices feed is dropped while they are ignored.
 #include "platform/system/input_feed.h"
 
 #include <cstring>
@@ -12,6 +12,7 @@ bool buttons[4] = {};
 std::int32_t motion_x = 0, motion_y = 0;            // since the device's last read
 std::int32_t pass_motion_x = 0, pass_motion_y = 0;  // since the recorder's last pass
 bool paint_requested = false;
+bool devices_ignored = false;
 int close_requests = 0;
 
 // Adds without overflowing: a motion that piles up for ever stops at the ends.
@@ -22,25 +23,38 @@ std::int32_t saturating_add(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(sum);
 }
 
+bool dropped(FeedSource from) {
+    return from == FeedSource::device && devices_ignored;
+}
+
 }  // namespace
 
-void feed_key(int vk, bool down) {
-    if (vk >= 0 && vk < 256) keys[vk] = down ? 1 : 0;
+void feed_key(int vk, bool down, FeedSource from) {
+    if (vk >= 0 && vk < 256 && !dropped(from)) keys[vk] = down ? 1 : 0;
 }
 
-void feed_release_all_keys() {
-    std::memset(keys, 0, sizeof keys);
+void feed_release_all_keys(FeedSource from) {
+    if (!dropped(from)) std::memset(keys, 0, sizeof keys);
 }
 
-void feed_mouse_motion(std::int32_t dx, std::int32_t dy) {
+void feed_mouse_motion(std::int32_t dx, std::int32_t dy, FeedSource from) {
+    if (dropped(from)) return;
     motion_x = saturating_add(motion_x, dx);
     motion_y = saturating_add(motion_y, dy);
     pass_motion_x = saturating_add(pass_motion_x, dx);
     pass_motion_y = saturating_add(pass_motion_y, dy);
 }
 
-void feed_mouse_button(int button, bool down) {
-    if (button >= 0 && button < 4) buttons[button] = down;
+void feed_mouse_button(int button, bool down, FeedSource from) {
+    if (button >= 0 && button < 4 && !dropped(from)) buttons[button] = down;
+}
+
+void ignore_device_input(bool ignore) {
+    devices_ignored = ignore;
+}
+
+int device_input_ignored() {
+    return devices_ignored ? 1 : 0;
 }
 
 void feed_paint_request() {
@@ -88,6 +102,7 @@ int take_close_requests() {
 }
 
 void reset_keys_and_requests() {
+    devices_ignored = false;
     feed_release_all_keys();
     paint_requested = false;
     close_requests = 0;

@@ -8,18 +8,28 @@
 
 // ---- what a backend feeds in -------------------------------------------------
 
+// Who feeds: a backend from its devices, or the platform itself (a script that
+// plays, the frame limit). While a script plays, what the devices feed is dropped.
+enum class FeedSource { device, platform };
+
 // sets the key's down state; codes outside 0..255 are ignored
-void feed_key(int vk, bool down);
+void feed_key(int vk, bool down, FeedSource from = FeedSource::device);
 // lifts every key
-void feed_release_all_keys();
+void feed_release_all_keys(FeedSource from = FeedSource::device);
 // adds relative pointer motion, reported at the mouse device's next read
-void feed_mouse_motion(std::int32_t dx, std::int32_t dy);
+void feed_mouse_motion(std::int32_t dx, std::int32_t dy, FeedSource from = FeedSource::device);
 // sets a mouse button's state, button 0..3
-void feed_mouse_button(int button, bool down);
+void feed_mouse_button(int button, bool down, FeedSource from = FeedSource::device);
 // asks for a WM_PAINT, as an uncovered window does
 void feed_paint_request();
 // asks the window to close (its close button), as WM_CLOSE
 void feed_close_request();
+
+// drops the devices' keys, buttons and motion from now on (true), or takes them
+// again (false); the window's paint and close requests always come through
+void ignore_device_input(bool ignore);
+// 1 while the devices' input is dropped
+int device_input_ignored();
 
 // ---- what the services read ----------------------------------------------------
 

@@ -1,30 +1,75 @@
-// The tick counter and the pass count. Without a backend there is no real
-// clock either, so time is virtual then.
+// The tick counter, the waits' pacing and the pass count. Without a backend, or
+// with one that has no real clock, time is virtual.
 #include "platform/system/ticks.h"
 
 #include "platform/system/backend.h"
 
 namespace {
 
-bool virtual_clock = false;
+// A wait on the real clock sleeps until this long before its deadline, then
+// naps this short, so that it ends within a fraction of a millisecond of it.
+constexpr std::uint32_t kWakeEarlyUs = 1000;
+constexpr std::uint32_t kLastNapUs = 200;
+// Paced time that falls this far behind real time (a stall: the window was
+// dragged, the machine was suspended) starts pacing afresh instead of running
+// flat out until it has caught up.
+constexpr std::int32_t kPacedCatchUpLimitMs = 100;
+
+ClockMode mode = ClockMode::real;
 std::uint32_t virtual_ticks = 0;
 std::uint64_t passes = 0;
 void (*present_hook)() = nullptr;
 bool has_deadline = false;
 std::uint32_t deadline = 0;
+bool paced_origin_set = false;  // the origin below is taken at the first paced poll
+std::uint32_t paced_real_origin = 0, paced_virtual_origin = 0;
+
+Backend* clock_backend() {
+    Backend* b = backend();
+    return b && b->has_real_clock() ? b : nullptr;
+}
+
+// Sleeps until the real clock is as far from the pacing's origin as the virtual one.
+void pace_to_real_time(Backend* b) {
+    std::uint32_t real = b->real_ticks();
+    if (!paced_origin_set) {
+        paced_origin_set = true;
+        paced_real_origin = real;
+        paced_virtual_origin = virtual_ticks;
+    }
+    auto ahead = static_cast<std::int32_t>((virtual_ticks - paced_virtual_origin) -
+                                           (real - paced_real_origin));
+    if (ahead > 0) {
+        b->sleep(static_cast<std::uint32_t>(ahead) * 1000);
+    } else if (ahead < -kPacedCatchUpLimitMs) {
+        paced_real_origin = real;
+        paced_virtual_origin = virtual_ticks;
+    }
+}
+
+// Sleeps toward the deadline of the wait in progress, if it told one.
+void sleep_toward_deadline(Backend* b) {
+    if (!has_deadline) return;
+    auto left = static_cast<std::int32_t>(deadline - b->real_ticks());
+    if (left <= 0) return;
+    auto left_us = static_cast<std::uint32_t>(left) * 1000;
+    b->sleep(left_us > kWakeEarlyUs ? left_us - kWakeEarlyUs : kLastNapUs);
+}
 
 }  // namespace
 
 std::uint32_t get_tick_count() {
-    Backend* b = backend();
-    if (virtual_clock || !b) return virtual_ticks;
+    Backend* b = clock_backend();
+    if (!b || mode != ClockMode::real) return virtual_ticks;
     return b->real_ticks();
 }
 
 void yield_processor() {
-    Backend* b = backend();
-    if (virtual_clock || !b) ++virtual_ticks;
-    if (b) b->idle();
+    Backend* b = clock_backend();
+    if (!b || mode != ClockMode::real) ++virtual_ticks;
+    if (b && mode == ClockMode::virtual_paced) pace_to_real_time(b);
+    if (b && mode == ClockMode::real) sleep_toward_deadline(b);
+    if (Backend* any = backend()) any->idle();
     run_present_hook();
 }
 
@@ -42,13 +87,22 @@ int poll_deadline(std::uint32_t* tick) {
     return has_deadline ? 1 : 0;
 }
 
-void use_virtual_clock(std::uint32_t start_tick) {
-    virtual_clock = true;
+void set_clock_mode(ClockMode m, std::uint32_t start_tick) {
+    mode = m;
     virtual_ticks = start_tick;
+    paced_origin_set = false;
+}
+
+void use_virtual_clock(std::uint32_t start_tick) {
+    set_clock_mode(ClockMode::virtual_time, start_tick);
+}
+
+ClockMode clock_mode() {
+    return clock_backend() ? mode : ClockMode::virtual_time;
 }
 
 int virtual_clock_in_use() {
-    return virtual_clock || !backend() ? 1 : 0;
+    return clock_mode() != ClockMode::real ? 1 : 0;
 }
 
 std::uint64_t pass_count() {
@@ -68,8 +122,7 @@ void run_present_hook() {
 }
 
 void reset_ticks() {
-    virtual_clock = false;
-    virtual_ticks = 0;
+    set_clock_mode(ClockMode::real, 0);
     passes = 0;
     has_deadline = false;
 }

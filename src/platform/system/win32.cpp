@@ -1,15 +1,15 @@
 // The window system: one window class table, one window, a first-in first-out
-// message queue, the key state, the pointer count and the tick counter. The
-// queue holds everything, WM_QUIT included, in the order it was posted.
+// message queue, the pointer count and the pass that each removing peek begins.
+// The queue holds everything, WM_QUIT included, in the order it was posted.
 #include "platform/system/win32.h"
 
 #include <deque>
 #include <string>
 #include <vector>
 
-#include "platform/formats/input_script.h"
 #include "platform/system/backend.h"
 #include "platform/system/input_feed.h"
+#include "platform/system/replay.h"
 
 struct WindowRecord {
     WNDPROC proc = nullptr;
@@ -30,8 +30,6 @@ std::vector<ClassEntry> classes;
 WindowRecord* the_window = nullptr;
 std::deque<MSG> queue;
 int cursor_count = 0;
-std::uint64_t frame_limit = 0;
-ScriptRecorder recorder;
 
 int stock_object_token;  // the stock handles point here: non-null, never freed
 
@@ -39,19 +37,6 @@ bool in_filter(const MSG& m, HWND hwnd, UINT lo, UINT hi) {
     if (hwnd && m.hwnd != hwnd) return false;
     if (lo == 0 && hi == 0) return true;
     return m.message >= lo && m.message <= hi;
-}
-
-void record_this_pass() {
-    if (!recorder.is_open()) return;
-    ScriptLine line;
-    line.count = 1;
-    for (int vk = 0; vk < 256; ++vk) {
-        if (key_is_down(vk) && !script_key_name(vk).empty())
-            line.keys.push_back(static_cast<uint8_t>(vk));
-    }
-    take_pass_motion(&line.dx, &line.dy);
-    line.button = mouse_button_down(0);
-    recorder.add(line);
 }
 
 // What the backend fed in besides keys and motion: the window's requests.
@@ -66,13 +51,12 @@ void pump(bool new_pass) {
     take_window_requests();
 }
 
-// A removing peek starts a new pass: the backend feeds that pass's input, the
-// frame limit may hold Escape, and the recorder writes the pass down.
+// A removing peek starts a new pass: the backend feeds that pass's input from
+// its devices, then the replay has its part (see replay.h).
 void begin_pass() {
     std::uint64_t passes = count_pass();
     pump(true);
-    if (frame_limit != 0 && passes > frame_limit) feed_key(VK_ESCAPE, true);
-    record_this_pass();
+    replay_pass(passes - 1);
 }
 
 }  // namespace
@@ -214,20 +198,8 @@ int show_cursor(int show) {
 
 // ---- set-up -------------------------------------------------------------------
 
-void set_frame_limit(std::uint64_t frames) {
-    frame_limit = frames;
-}
-
-int record_input(const char* path) {
-    return recorder.open(path);
-}
-
-void stop_recording() {
-    recorder.close();
-}
-
 void reset_window_system() {
-    recorder.close();
+    reset_replay();
     classes.clear();
     if (Backend* b = backend()) b->close_window();
     delete the_window;
@@ -236,5 +208,4 @@ void reset_window_system() {
     reset_keys_and_requests();
     cursor_count = 0;
     reset_ticks();
-    frame_limit = 0;
 }

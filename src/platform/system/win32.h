@@ -119,13 +119,7 @@ int show_cursor(int show);
 
 // ---- set-up of the platform (used by the entry point and tests) ------------
 
-// after this many removing peeks, Escape is held down until the program ends; 0 = never
-void set_frame_limit(std::uint64_t frames);
-// forgets the window, the class, the queue, the key state and the pointer count,
-// and sets the tick counter and the pass count back (see ticks.h)
+// forgets the window, the class, the queue, the key state, the pointer count and
+// the replay (see replay.h), and sets the tick counter and the pass count back
+// (see ticks.h)
 void reset_window_system();
-// writes every pass's named keys, motion and left button to an input script;
-// 1, or 0 when the file cannot be created
-int record_input(const char* path);
-// ends the recording, writing what is pending
-void stop_recording();

@@ -38,7 +38,7 @@ LRESULT window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 
 // A line of text on the headless display: some of its pixels take the colour.
 bool draws_text_headless() {
-    set_backend(make_headless_backend(InputScript{}, false));
+    set_backend(make_headless_backend());
     WNDCLASSEX wc{};
     wc.lpfnWndProc = window_proc;
     wc.lpszClassName = "OUTSIDE";

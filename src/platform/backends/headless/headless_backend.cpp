@@ -1,5 +1,5 @@
-// Headless backend: plays the input script pass by pass. It never opens
-// anything, so it runs where there is no display and no audio device. Audio is
+// Headless backend. It never opens anything, so it runs where there is no
+// display and no audio device. Audio is
 // pulled at each new pass for the virtual milliseconds since the last one, so the
 // mixer moves on exactly with the virtual clock, and can be kept as a WAV file.
 // A pass may show its picture more than once (a palette change, then a flip);
@@ -23,10 +23,8 @@ constexpr int kPullFrames = 1024;  // frames pulled at a time
 
 class HeadlessBackend final : public Backend {
 public:
-    HeadlessBackend(InputScript script, bool has_script, const HeadlessOutputs& outputs)
-        : script_(std::move(script)),
-          has_script_(has_script),
-          shots_dir_(outputs.shots_dir),
+    explicit HeadlessBackend(const BackendOptions& outputs)
+        : shots_dir_(outputs.shots_dir),
           shot_every_(outputs.shot_every < 1 ? 1 : outputs.shot_every) {
         std::error_code ignored;  // a folder that cannot be made shows as a write error later
         if (!shots_dir_.empty()) std::filesystem::create_directories(shots_dir_, ignored);
@@ -46,12 +44,12 @@ public:
     void close_window() override { write_pending_shot(); }
 
     void pump(bool new_pass) override {
-        if (!new_pass) return;
-        if (has_script_) feed_script_pass(script_, pass_count() - 1);
-        advance_audio();
+        if (new_pass) advance_audio();
     }
 
-    std::uint32_t real_ticks() override { return 0; }  // unused: headless time is virtual
+    std::uint32_t real_ticks() override { return 0; }
+    bool has_real_clock() const override { return false; }
+    void sleep(std::uint32_t) override {}
     void idle() override {}
     void set_pointer_visible(bool) override {}
     int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
@@ -137,8 +135,6 @@ private:
         }
     }
 
-    InputScript script_;
-    bool has_script_;
     std::string shots_dir_;  // empty: no shots
     int shot_every_;
     bool warned_ = false;
@@ -155,7 +151,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Backend> make_headless_backend(InputScript script, bool has_script,
-                                               const HeadlessOutputs& outputs) {
-    return std::make_unique<HeadlessBackend>(std::move(script), has_script, outputs);
+std::unique_ptr<Backend> make_headless_backend(const BackendOptions& options) {
+    return std::make_unique<HeadlessBackend>(options);
 }

@@ -48,7 +48,7 @@ namespace {
 
 class SdlBackend final : public Backend {
 public:
-    explicit SdlBackend(SdlBackendOptions options) : options_(std::move(options)) {}
+    explicit SdlBackend(const BackendOptions& options) : options_(options) {}
     ~SdlBackend() override {
         close_audio();
         close_window();
@@ -58,6 +58,9 @@ public:
     void close_window() override;
     void pump(bool new_pass) override;
     std::uint32_t real_ticks() override { return SDL_GetTicks(); }
+    void sleep(std::uint32_t microseconds) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+    }
     void idle() override;
     void set_pointer_visible(bool visible) override;
     int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
@@ -83,15 +86,13 @@ private:
     void run_null_output();
     static void audio_callback(void* self, Uint8* stream, int len);
 
-    SdlBackendOptions options_;
+    BackendOptions options_;
     SDL_Window* window_ = nullptr;
     std::unique_ptr<Presenter> presenter_;  // draws into window_
     bool video_started_ = false;
     bool full_screen_ = false;
-    int game_w_ = 0, game_h_ = 0;      // the window's size when not full screen
-    ShownFrame shown_;                 // the last frame presented
-    std::uint32_t real_start_ = 0;     // real and virtual tick counts when the window
-    std::uint32_t virtual_start_ = 0;  // opened: the origin of the pacing
+    int game_w_ = 0, game_h_ = 0;  // the window's size when not full screen
+    ShownFrame shown_;             // the last frame presented
 
     AudioPull pull_ = nullptr;  // what the output pulls from while open
     void* pull_user_ = nullptr;
@@ -111,9 +112,8 @@ private:
     bool pad_read_ = false;       // pad_tick_ holds a read
 };
 
-constexpr int kNullRate = 48000;            // the null output's rate, in Hz
-constexpr int kDeviceFrames = 1024;         // frames per device callback (about 21 ms)
-constexpr int kLastMillisecondNapUs = 200;  // naps in a wait's last millisecond
+constexpr int kNullRate = 48000;     // the null output's rate, in Hz
+constexpr int kDeviceFrames = 1024;  // frames per device callback (about 21 ms)
 
 int SdlBackend::open_audio(AudioPull pull, void* user, int* rate) {
     if (!pull || pull_) return 0;
@@ -198,28 +198,8 @@ void SdlBackend::close_audio() {
     pull_ = nullptr;
 }
 
-// A poll of a wait. Paced virtual time: sleeps until real time has caught up
-// with the virtual tick. Real time: sleeps through the wait's deadline but its
-// last millisecond, then in short naps, so that a frame ends within a fraction
-// of a millisecond of its tick while the core stays idle.
-void SdlBackend::idle() {
-    if (options_.pace_virtual_clock) {
-        if (!window_) return;
-        std::uint32_t due = get_tick_count() - virtual_start_;
-        std::uint32_t elapsed = SDL_GetTicks() - real_start_;
-        if (elapsed < due) std::this_thread::sleep_for(std::chrono::milliseconds(due - elapsed));
-        return;
-    }
-    if (virtual_clock_in_use()) return;
-    std::uint32_t deadline = 0;
-    if (!poll_deadline(&deadline)) return;
-    auto left = static_cast<std::int32_t>(deadline - SDL_GetTicks());
-    if (left > 1) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(left - 1));
-    } else if (left > 0) {
-        std::this_thread::sleep_for(std::chrono::microseconds(kLastMillisecondNapUs));
-    }
-}
+// A poll of a wait: nothing to do; events are pumped at the peeks.
+void SdlBackend::idle() {}
 
 int SdlBackend::open_window(const char* caption, int width, int height) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER) != 0) {
@@ -239,7 +219,7 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
     SDL_Rect display{};
     if (full_screen_ && SDL_GetDisplayBounds(0, &display) == 0 && display.w > 0 && display.h > 0)
         bounds = display;
-    bool want_gl = options_.renderer != SdlRenderer::cpu;
+    bool want_gl = options_.renderer != FrameRenderer::cpu;
     std::string no_gl;  // why the GL presenter is not used
     window_ = SDL_CreateWindow(caption, bounds.x, bounds.y, bounds.w, bounds.h,
                                flags | (want_gl ? SDL_WINDOW_OPENGL : 0));
@@ -256,8 +236,8 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
     // which costs such a machine less; gl takes whatever OpenGL there is.
     if (want_gl && no_gl.empty())
         presenter_ = make_gl_presenter(window_, GlApi::any, &no_gl,
-                                       options_.renderer == SdlRenderer::automatic);
-    if (!presenter_ && options_.renderer == SdlRenderer::gl)
+                                       options_.renderer == FrameRenderer::automatic);
+    if (!presenter_ && options_.renderer == FrameRenderer::gl)
         std::fprintf(stderr, "vantorel17: --renderer gl: no OpenGL (%s); drawing on the CPU\n",
                      no_gl.c_str());
     if (!presenter_ && !draw_on_the_cpu()) {
@@ -265,8 +245,6 @@ int SdlBackend::open_window(const char* caption, int width, int height) {
         return 0;
     }
     SDL_SetRelativeMouseMode(SDL_TRUE);
-    real_start_ = SDL_GetTicks();
-    virtual_start_ = get_tick_count();
     show_black();
     return 1;
 }
@@ -357,7 +335,6 @@ void SdlBackend::save_screenshot() {
 }
 
 void SdlBackend::handle(const SDL_Event& e) {
-    bool from_devices = !options_.has_script;
     switch (e.type) {
         case SDL_QUIT:
             feed_close_request();
@@ -371,7 +348,7 @@ void SdlBackend::handle(const SDL_Event& e) {
             if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) show_black();
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
                 focused_ = false;
-                if (from_devices) release_everything();
+                release_everything();
                 SDL_SetRelativeMouseMode(SDL_FALSE);
             }
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
@@ -397,11 +374,11 @@ void SdlBackend::handle(const SDL_Event& e) {
                 if (down && !e.key.repeat) save_screenshot();
                 break;  // so does the screenshot key
             }
-            if (from_devices) set_key(vk_from_usb_usage(e.key.keysym.scancode), down);
+            set_key(vk_from_usb_usage(e.key.keysym.scancode), down);
             break;
         }
         case SDL_MOUSEMOTION:
-            if (from_devices) feed_mouse_motion(e.motion.xrel, e.motion.yrel);
+            feed_mouse_motion(e.motion.xrel, e.motion.yrel);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
@@ -409,7 +386,7 @@ void SdlBackend::handle(const SDL_Event& e) {
                          : e.button.button == SDL_BUTTON_RIGHT  ? 1
                          : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                                 : 3;
-            if (from_devices) set_button(button, e.type == SDL_MOUSEBUTTONDOWN);
+            set_button(button, e.type == SDL_MOUSEBUTTONDOWN);
             break;
         }
         default:
@@ -417,12 +394,11 @@ void SdlBackend::handle(const SDL_Event& e) {
     }
 }
 
-void SdlBackend::pump(bool new_pass) {
+void SdlBackend::pump(bool) {
     if (!video_started_) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) handle(e);
-    if (!options_.has_script) read_pads();
-    if (new_pass && options_.has_script) feed_script_pass(options_.script, pass_count() - 1);
+    read_pads();
 }
 
 void SdlBackend::feed_union(int vk) {
@@ -494,6 +470,6 @@ int SdlBackend::window_rect(std::int32_t* left, std::int32_t* top, std::int32_t*
 
 }  // namespace
 
-std::unique_ptr<Backend> make_sdl_backend(SdlBackendOptions options) {
-    return std::make_unique<SdlBackend>(std::move(options));
+std::unique_ptr<Backend> make_sdl_backend(const BackendOptions& options) {
+    return std::make_unique<SdlBackend>(options);
 }

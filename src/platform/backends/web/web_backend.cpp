@@ -8,13 +8,11 @@
 #include <emscripten/html5.h>
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "platform/backends/key_codes.h"
 #include "platform/backends/present8.h"
 #include "platform/system/input_feed.h"
-#include "platform/system/ticks.h"
 #include "platform/system/virtual_keys.h"
 
 extern "C" {
@@ -31,8 +29,8 @@ void v17_web_audio_close();
 
 namespace {
 
-constexpr int kYieldEveryMs = 50;        // a run on the virtual clock lets the page in this often
-constexpr int kTimerSlackMs = 4;         // browsers may hold back a timer by this much
+constexpr int kYieldEveryMs = 50;  // a run whose waits never sleep lets the page in this often
+constexpr int kTimerSlackMs = 4;   // browsers may hold back a timer by this much
 constexpr int kFirstFunctionKey = 0x70;  // F1
 
 // Gives the browser its turn and comes back as soon as it has had it: a message
@@ -56,7 +54,7 @@ struct PageEvent {
 
 class WebBackend final : public Backend {
 public:
-    explicit WebBackend(WebBackendOptions options) : options_(std::move(options)) {}
+    explicit WebBackend(const BackendOptions& options) : options_(options) {}
     ~WebBackend() override {
         close_audio();
         close_window();
@@ -68,6 +66,7 @@ public:
     std::uint32_t real_ticks() override {
         return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now()));
     }
+    void sleep(std::uint32_t microseconds) override;
     void idle() override;
     void set_pointer_visible(bool visible) override { v17_web_set_cursor_visible(visible); }
     int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
@@ -93,7 +92,7 @@ private:
     void yield_now();
     void show_pending_frame();
 
-    WebBackendOptions options_;
+    BackendOptions options_;
     bool open_ = false;
     int width_ = 0, height_ = 0;
     ShownFrame shown_;
@@ -101,7 +100,6 @@ private:
     bool gl_ = false;                  // WebGL draws the frames from their indices
     std::vector<std::uint32_t> rgba_;  // the frame as the canvas takes it
     std::vector<PageEvent> events_;    // what came while the program waited
-    std::uint32_t real_start_ = 0, virtual_start_ = 0;  // the origin of the pacing
     std::uint32_t last_yield_ = 0;
     AudioPull pull_ = nullptr;
     void* pull_user_ = nullptr;
@@ -117,7 +115,7 @@ EM_BOOL WebBackend::on_key(int type, const EmscriptenKeyboardEvent* e, void* sel
         if (!e->repeat) v17_web_toggle_full_screen();
         return EM_TRUE;  // Alt+Enter belongs to the page, not to the game
     }
-    if (vk >= 0 && !b->options_.has_script) b->queue({PageEvent::KEY, vk, down, 0, 0});
+    if (vk >= 0) b->queue({PageEvent::KEY, vk, down, 0, 0});
     // Arrows and space do not scroll the page; the function keys (reload, full
     // screen, the developer tools) and keys without a code stay the browser's.
     bool browser_key = vk < 0 || (vk >= kFirstFunctionKey && vk < kFirstFunctionKey + 12);
@@ -126,7 +124,7 @@ EM_BOOL WebBackend::on_key(int type, const EmscriptenKeyboardEvent* e, void* sel
 
 EM_BOOL WebBackend::on_mouse(int type, const EmscriptenMouseEvent* e, void* self) {
     auto* b = static_cast<WebBackend*>(self);
-    if (b->options_.has_script) return EM_FALSE;
+    if (device_input_ignored()) return EM_FALSE;  // the pointer is not taken for nothing
     EmscriptenPointerlockChangeEvent lock{};
     bool locked =
         emscripten_get_pointerlock_status(&lock) == EMSCRIPTEN_RESULT_SUCCESS && lock.isActive;
@@ -146,7 +144,7 @@ EM_BOOL WebBackend::on_mouse(int type, const EmscriptenMouseEvent* e, void* self
 // The page lost the focus: nothing stays held, as when a window loses it.
 EM_BOOL WebBackend::on_blur(int, const EmscriptenFocusEvent*, void* self) {
     auto* b = static_cast<WebBackend*>(self);
-    if (!b->options_.has_script) b->queue({PageEvent::RELEASE_ALL, 0, false, 0, 0});
+    b->queue({PageEvent::RELEASE_ALL, 0, false, 0, 0});
     return EM_FALSE;
 }
 
@@ -173,13 +171,12 @@ int WebBackend::open_window(const char* caption, int width, int height) {
     if (width <= 0 || height <= 0) return 0;
     width_ = width;
     height_ = height;
-    gl_ = v17_web_open_canvas(caption ? caption : "", width, height, options_.webgl ? 1 : 0) == 1;
+    bool want_gl = options_.renderer != FrameRenderer::cpu;
+    gl_ = v17_web_open_canvas(caption ? caption : "", width, height, want_gl ? 1 : 0) == 1;
     listen(true);
     open_ = true;
     shown_.stale = true;
-    real_start_ = real_ticks();
-    virtual_start_ = get_tick_count();
-    last_yield_ = real_start_;
+    last_yield_ = real_ticks();
     return 1;
 }
 
@@ -193,7 +190,7 @@ void WebBackend::close_window() {
     open_ = false;
 }
 
-void WebBackend::pump(bool new_pass) {
+void WebBackend::pump(bool) {
     for (const PageEvent& e : events_) {
         switch (e.kind) {
             case PageEvent::KEY:
@@ -215,7 +212,6 @@ void WebBackend::pump(bool new_pass) {
         }
     }
     events_.clear();
-    if (new_pass && options_.has_script) feed_script_pass(options_.script, pass_count() - 1);
 }
 
 // The browser shows the canvas only in its own turns, so a frame goes onto it
@@ -233,33 +229,22 @@ void WebBackend::yield_now() {
     last_yield_ = real_ticks();
 }
 
-// A poll of a wait. On the real clock: a timer until shortly before the wait's
-// deadline, then turns given to the browser until it has passed. Paced virtual
-// time: a timer once the virtual clock is ahead of real time by more than a
-// timer's slack. Unpaced virtual time runs flat out and lets the page in now
-// and then, so that the tab still answers.
-void WebBackend::idle() {
-    std::uint32_t now = real_ticks();
-    if (options_.pace_virtual_clock) {
-        auto ahead =
-            static_cast<std::int32_t>((get_tick_count() - virtual_start_) - (now - real_start_));
-        if (ahead > kTimerSlackMs) {
-            sleep_ms(ahead);
-            return;
-        }
-    } else if (!virtual_clock_in_use()) {
-        std::uint32_t deadline = 0;
-        if (poll_deadline(&deadline)) {
-            auto left = static_cast<std::int32_t>(deadline - now);
-            if (left > 2 * kTimerSlackMs) {
-                sleep_ms(left - kTimerSlackMs);
-            } else if (left > 0) {
-                yield_now();
-            }
-            return;
-        }
+// Browsers hold timers back by a few milliseconds, so a sleep sets a timer
+// only that much shorter than asked, and a shorter one gives the browser a turn.
+void WebBackend::sleep(std::uint32_t microseconds) {
+    auto ms = static_cast<int>(microseconds / 1000);
+    if (ms > kTimerSlackMs) {
+        sleep_ms(ms - kTimerSlackMs);
+    } else {
+        yield_now();
     }
-    if (now - last_yield_ >= static_cast<std::uint32_t>(kYieldEveryMs)) yield_now();
+}
+
+// A poll of a wait: a run that has not given the browser a turn for a while
+// (one whose waits never sleep, as a timedemo's) lets the page in, so that the
+// tab still answers.
+void WebBackend::idle() {
+    if (real_ticks() - last_yield_ >= static_cast<std::uint32_t>(kYieldEveryMs)) yield_now();
 }
 
 int WebBackend::window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
@@ -326,8 +311,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void v17_web_audio_pull(float* out, int frames) 
     if (audio_backend && out && frames > 0) audio_backend->pull_audio(out, frames);
 }
 
-std::unique_ptr<Backend> make_web_backend(WebBackendOptions options) {
-    return std::make_unique<WebBackend>(std::move(options));
+std::unique_ptr<Backend> make_web_backend(const BackendOptions& options) {
+    return std::make_unique<WebBackend>(options);
 }
 
 void end_web_program(int code) {

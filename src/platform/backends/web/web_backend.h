@@ -7,17 +7,11 @@
 
 #include <memory>
 
-#include "platform/formats/input_script.h"
 #include "platform/system/backend.h"
 
-struct WebBackendOptions {
-    bool has_script = false;          // input comes from script, not from the page's events
-    bool pace_virtual_clock = false;  // the virtual clock is held to real time
-    InputScript script;               // with has_script: fed one pass per removing peek
-    bool webgl = true;                // frames drawn by WebGL where it opens, else the 2D canvas
-};
-
-std::unique_ptr<Backend> make_web_backend(WebBackendOptions options);
+// a backend that takes options.renderer: frames drawn by WebGL where it opens
+// (automatic and gl), else on the 2D canvas (and always with cpu)
+std::unique_ptr<Backend> make_web_backend(const BackendOptions& options = {});
 
 // Ends the program with code. A program that has waited has been suspended and
 // resumed, so its main returns to nobody: this is how the page learns the result.
