@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,13 +45,14 @@ void open_window(const char* name, FrameRenderer renderer = FrameRenderer::autom
 }  // namespace
 
 // A frame's wait sleeps through most of its 30 ms instead of polling the tick
-// counter all the time, and frames still start 30 ms apart.
+// counter all the time, and frames start 30 ms apart: a sleeper that a busy
+// machine wakes late now and then may stretch a few frames, never shorten one.
 TEST(SdlBackend, TheFrameWaitSleepsAndKeepsThePace) {
     open_window("SDLTEST");
     if (HasFatalFailure()) return;
     ASSERT_EQ(0, virtual_clock_in_use());
     set_present_hook(count_poll);
-    constexpr int kFrames = 20;
+    constexpr int kFrames = 41;
     std::vector<std::uint32_t> starts;
     for (int i = 0; i < kFrames; ++i) {
         starts.push_back(start_clock());
@@ -62,12 +62,13 @@ TEST(SdlBackend, TheFrameWaitSleepsAndKeepsThePace) {
     set_backend(nullptr);
     reset_window_system();
 
-    std::vector<std::uint32_t> gaps;
-    for (std::size_t i = 1; i < starts.size(); ++i) gaps.push_back(starts[i] - starts[i - 1]);
-    for (std::uint32_t gap : gaps) EXPECT_GE(gap, 30u);
-    // A busy machine wakes a sleeper late now and then; the pace holds.
-    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
-    EXPECT_LE(gaps[gaps.size() / 2], 32u) << "the median frame";
+    int on_pace = 0;
+    for (std::size_t i = 2; i < starts.size(); ++i) {  // every step but the first
+        std::uint32_t gap = starts[i] - starts[i - 1];
+        EXPECT_GE(gap, 30u) << "step " << i;
+        on_pace += gap == 30u ? 1 : 0;
+    }
+    EXPECT_GE(on_pace * 100, 95 * (kFrames - 2)) << on_pace << " of " << kFrames - 2;
     EXPECT_LT(polls, kFrames * 30 / 4) << "polls in " << kFrames * 30 << " ms of waiting";
 }
 

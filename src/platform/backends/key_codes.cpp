@@ -1,3 +1,6 @@
+// The key table: letters, digits and function keys follow from their runs of
+// usages and names; every other key is one row giving its usage, its browser
+// name and its virtual code, searched by either.
 #include "platform/backends/key_codes.h"
 
 #include <cstring>

@@ -1,3 +1,5 @@
+// The pictures folder read from the desktop's user-dirs.dirs, and a free file
+// name in it made from the local time.
 #include "platform/backends/sdl/screenshot_file.h"
 
 #include <sys/stat.h>

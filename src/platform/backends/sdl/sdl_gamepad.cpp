@@ -1,3 +1,5 @@
+// Opening and closing SDL game controllers as they come and go, and reading
+// them all into one set of keys, one button and one pointer motion.
 #include "platform/backends/sdl/sdl_gamepad.h"
 
 #include <algorithm>
