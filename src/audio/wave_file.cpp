@@ -19,9 +19,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/formats/file_io.h"
+
 namespace {
 
-constexpr long kMaxFileBytes = 256L << 20;
+constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // Sample rates read. Below 1 kHz no file holds sound, and a few kilobytes at
 // 1 Hz would expand 11025 times into tens of megabytes of converted samples.
 constexpr std::uint32_t kMinRate = 1000;
@@ -295,17 +297,9 @@ int parse_wave(const std::uint8_t* bytes, std::size_t size, WaveSound* out, std:
 
 int load_wave_file(const char* path, WaveSound* out, std::string* reason) {
     if (!path || !out) return refuse(reason, "no file name");
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return refuse(reason, "cannot be opened");
     std::vector<std::uint8_t> bytes;
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-    bool ok = size >= 0 && size <= kMaxFileBytes && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(size));
-        ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }
-    std::fclose(f);
-    if (!ok) return refuse(reason, size > kMaxFileBytes ? "over 256 MiB" : "cannot be read");
+    std::string why;
+    if (!read_file_bytes(path, kMaxFileBytes, &bytes, &why))
+        return refuse(reason, "%s", why.c_str());
     return parse_wave(bytes.data(), bytes.size(), out, reason);
 }

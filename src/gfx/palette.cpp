@@ -8,33 +8,23 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "gfx/display.h"
+#include "platform/formats/file_io.h"
+#include "support/error_log.h"
 
 PALETTEENTRY palette_entries[256] = {};
 ColorBlinker blinkers[MAX_BLINKERS] = {};
 
 namespace {
 
-constexpr long kMaxPaletteFileBytes = 1 << 20;  // far beyond 256 lines of four numbers
+constexpr std::size_t kMaxPaletteFileBytes = 1 << 20;  // far beyond 256 lines of four numbers
 bool blinkers_ready = false;
 
 void show_entry(int index, const PALETTEENTRY& entry) {
     if (display_palette)
         display_palette->set_entries(0, static_cast<std::uint32_t>(index), 1, &entry);
-}
-
-// Reads the whole (bounded) file as text; false when it cannot be opened.
-bool read_text(const char* name, std::string* text) {
-    std::FILE* f = std::fopen(name, "rb");
-    if (!f) return false;
-    char buf[4096];
-    std::size_t n;
-    while (text->size() < kMaxPaletteFileBytes && (n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        text->append(buf, n);
-    }
-    std::fclose(f);
-    return true;
 }
 
 // The next decimal integer at *at (white space skipped, optional sign), low 8
@@ -137,9 +127,14 @@ int parse_palette_text(const char* text, std::size_t size, PALETTEENTRY* entries
 }
 
 int load_palette_file(const char* name, PALETTEENTRY* entries) {
-    std::string text;
-    if (!name || !entries || !read_text(name, &text)) return 0;
-    return parse_palette_text(text.data(), text.size(), entries);
+    if (!name || !entries) return 0;
+    std::vector<std::uint8_t> text;
+    std::string why;
+    if (!read_file_bytes(name, kMaxPaletteFileBytes, &text, &why)) {
+        write_error("\npalette refused, %s: %s", why.c_str(), name);
+        return 0;
+    }
+    return parse_palette_text(reinterpret_cast<const char*>(text.data()), text.size(), entries);
 }
 
 int save_palette_file(const char* name, const PALETTEENTRY* entries) {

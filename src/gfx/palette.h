@@ -40,9 +40,10 @@ int set_palette(const PALETTEENTRY* entries);
 // copies the 256 entries of the working copy out; 1, 0 for null
 int get_palette(PALETTEENTRY* entries);
 // reads up to 256 groups of four integers (red, green, blue, flags; low 8 bits
-// kept) separated by any white space, from the first 1 MiB of the file; reading
-// stops at the end or at anything that is not a number, and the fields after it
-// keep their values; 1, 0 when the file cannot be opened or an argument is null
+// kept) separated by any white space; reading stops at the end or at anything
+// that is not a number, and the fields after it keep their values; 1, 0 when
+// an argument is null or the file cannot be read (missing, not a regular file,
+// over 1 MiB: the error log says which)
 int load_palette_file(const char* name, PALETTEENTRY* entries);
 // the same from size bytes of text in memory; 1, 0 for null entries or null
 // text with a size

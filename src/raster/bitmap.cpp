@@ -7,16 +7,19 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "gfx/display.h"
+#include "platform/formats/file_io.h"
 #include "raster/bitmap_decode.h"
 #include "support/error_log.h"
 
 namespace {
 
 constexpr std::size_t kFileHeaderBytes = 14;
-constexpr long kMaxFileBytes = 1025L << 20;  // a 16384 x 16384 file at 32 bits and its headers
+// a 16384 x 16384 file at 32 bits and its headers
+constexpr std::size_t kMaxFileBytes = std::size_t{1025} << 20;
 
 struct Cursor {
     const std::uint8_t* data;
@@ -268,21 +271,11 @@ int parse_bitmap(BitmapFile* bitmap, const std::uint8_t* data, std::size_t size,
 int load_bitmap_file(BitmapFile* bitmap, const char* filename) {
     if (!bitmap || !filename) return 0;
     const char* why = nullptr;
+    std::string refusal;
     std::vector<std::uint8_t> data;
-    if (std::FILE* f = std::fopen(filename, "rb")) {
-        long size = -1;
-        if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-        if (size < 0 || size > kMaxFileBytes || std::fseek(f, 0, SEEK_SET) != 0) {
-            why = size > kMaxFileBytes ? "file too large" : "cannot be read";
-        } else {
-            data.resize(static_cast<std::size_t>(size));
-            if (std::fread(data.data(), 1, data.size(), f) != data.size()) why = "cannot be read";
-        }
-        std::fclose(f);
-    } else {
-        why = "cannot be opened";
-    }
-    if (!why && parse_bitmap(bitmap, data.data(), data.size(), &why)) {
+    if (!read_file_bytes(filename, kMaxFileBytes, &data, &refusal)) {
+        why = refusal.c_str();
+    } else if (parse_bitmap(bitmap, data.data(), data.size(), &why)) {
         if (why) write_error("\nbitmap damaged, %s: %s", why, filename);
         return 1;
     }

@@ -2,7 +2,8 @@
 // backend, the clock, the replay) and hands over to WinMain. Exit codes:
 // WinMain's result; 1 when no window could be opened; 2 for a fault in the
 // command line, the input script or the asset folder, or an output file that
-// cannot be created.
+// cannot be created; 4 when an output file failed while the run wrote it (the
+// file and the reason are on stderr).
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "platform/backends/headless/headless_backend.h"
 #include "platform/backends/sdl/sdl_backend.h"
 #endif
+#include "platform/formats/file_io.h"
 #include "platform/system/replay.h"
 #include "shell/data_dir.h"
 #include "shell/options.h"
@@ -45,20 +47,20 @@ int play_script_option(const std::string& path) {
     return 1;
 }
 
-// Creates the files the run writes as it goes; 0 with the file named on stderr.
+// Creates the files the run writes as it goes; 0 when one cannot be (the
+// writer names it on stderr).
 int open_outputs(const Options& options) {
-    const std::string* failed = nullptr;
-    if (!options.audio_out.empty()) {
-        std::FILE* f = std::fopen(options.audio_out.c_str(), "wb");
-        if (f) std::fclose(f);
-        if (!f) failed = &options.audio_out;
-    }
-    if (!failed && !options.record.empty() && !record_input(options.record.c_str()))
-        failed = &options.record;
-    if (!failed && !options.trace.empty() && !open_trace(options.trace.c_str()))
-        failed = &options.trace;
-    if (failed) std::fprintf(stderr, "vantorel17: cannot write %s\n", failed->c_str());
-    return failed ? 0 : 1;
+    if (!options.record.empty() && !record_input(options.record.c_str())) return 0;
+    if (!options.trace.empty() && !open_trace(options.trace.c_str())) return 0;
+    return 1;
+}
+
+// Ends what the run writes; 4 when an output file failed, else code.
+int close_outputs(int code) {
+    stop_recording();
+    close_trace();
+    set_backend(nullptr);
+    return output_failures() > 0 ? 4 : code;
 }
 
 void print_timedemo(std::chrono::steady_clock::time_point started) {
@@ -81,16 +83,14 @@ int run_game(int argc, char** argv) {
     set_frame_limit(options.frames);
     set_clock_mode(clock_mode_for(options), options.start_tick);
     set_backend(make_backend(options));
+    if (output_failures() > 0) return close_outputs(2);  // the audio file could not be made
 
     static char command_line[] = "";
     auto started = std::chrono::steady_clock::now();
     int code = WinMain(nullptr, nullptr, command_line, 1);
     bool opened = main_window_handle != nullptr;
     if (options.timedemo && opened) print_timedemo(started);
-    stop_recording();
-    close_trace();
-    set_backend(nullptr);
-    return opened ? code : 1;
+    return close_outputs(opened ? code : 1);
 }
 
 }  // namespace

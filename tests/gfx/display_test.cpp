@@ -17,8 +17,10 @@ TEST(Display, InitSetsTheScreenClearsBothBuffersAndLogsTheFormat) {
     EXPECT_EQ(8, display_bpp);
     EXPECT_EQ(8, pixel_format);
     EXPECT_EQ(rgb16_565, pack_rgb16);
-    EXPECT_NE(std::string::npos,
-              read_file(log).find("\npixel format = 8\npixel format = 5.6.5\nClosing"));
+    EXPECT_NE(std::string::npos, read_file(log).find("\npixel format = 8\npixel format = 5.6.5\n"
+                                                     "palette refused, no such file: PALDATA2.PAL\n"
+                                                     "Closing"))
+        << "the palette file is not in the working directory";
     ASSERT_NE(nullptr, back_clipper);
     for (DirectDrawSurface* s : {front_surface, back_surface}) {
         EXPECT_EQ(1280, s->width());

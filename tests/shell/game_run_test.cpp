@@ -67,7 +67,7 @@ TEST(GameRun, BadCommandLinesAndScriptsExitTwoWithAReason) {
 
     RunResult missing = run_game("--headless --input " + temp_path("absent.txt"));
     EXPECT_EQ(2, missing.exit_code);
-    EXPECT_NE(std::string::npos, missing.output.find("cannot open"));
+    EXPECT_NE(std::string::npos, missing.output.find("absent.txt: no such file")) << missing.output;
 
     RunResult no_dir = run_game("--headless --frames 1 --assets /nonexistent/dir");
     EXPECT_EQ(2, no_dir.exit_code);
@@ -80,4 +80,14 @@ TEST(GameRun, HelpAndVersionExitZero) {
     RunResult version = run_game("--version");
     EXPECT_EQ(0, version.exit_code);
     EXPECT_NE(std::string::npos, version.output.find("vantorel17"));
+}
+
+// An output that fails while the run writes it (a full disk) is named with its
+// reason, and the run, played to its end, says so by its status.
+TEST(GameRun, AnOutputThatCannotBeWrittenEndsWithStatusFour) {
+    for (const char* option : {"--trace", "--record", "--audio-out", "--shots"}) {
+        RunResult r = run_game(std::string("--headless --frames 3 ") + option + " /dev/full");
+        EXPECT_EQ(4, r.exit_code) << option << ": " << r.output;
+        EXPECT_NE(std::string::npos, r.output.find("cannot write /dev/full")) << r.output;
+    }
 }

@@ -9,19 +9,20 @@
 #include "platform/audio_engine/midi_player.h"
 
 #include "platform/audio_engine/general_midi_synth.h"
+#include "platform/formats/file_io.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace {
 
-constexpr long kMaxFileBytes = 16L << 20;  // MIDI files are small; anything larger is refused
+// MIDI files are small; anything larger is refused.
+constexpr std::size_t kMaxFileBytes = std::size_t{16} << 20;
 // The synthesizer's output gain (its default is 0.2): with the bundled General
 // MIDI font it brings the game's tunes to about -18 LUFS integrated, with their
 // true peaks below -1 dBTP, the level players expect of game music.
@@ -37,25 +38,6 @@ bool readable_file(const char* path) {
     struct stat st;
     return path && path[0] && stat(path, &st) == 0 && S_ISREG(st.st_mode) &&
            access(path, R_OK) == 0;
-}
-
-// Reads a regular file whole; nullptr, or why it could not: it cannot be
-// opened, is not a regular file or is larger than limit.
-const char* read_whole_file(const std::string& path, long limit, std::vector<std::uint8_t>* out) {
-    if (!readable_file(path.c_str())) return "no readable file of that name";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return "cannot be opened";
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-    const char* why = nullptr;
-    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) why = "cannot be read";
-    if (!why && size > limit) why = "larger than 16 MiB";
-    if (!why) {
-        out->resize(static_cast<std::size_t>(size));
-        if (std::fread(out->data(), 1, out->size(), f) != out->size()) why = "cannot be read";
-    }
-    std::fclose(f);
-    return why;
 }
 
 // The name as a path inside the search directory: '.' and empty parts left
@@ -138,10 +120,7 @@ HRESULT MidiLoader::get_object(const char* file_name, MidiSegment** out) {
     }
     std::string path = directory_.empty() ? inside : directory_ + "/" + inside;
     std::vector<std::uint8_t> bytes;
-    if (const char* why = read_whole_file(path, kMaxFileBytes, &bytes)) {
-        refusal_ = why;
-        return E_FAIL;
-    }
+    if (!read_file_bytes(path.c_str(), kMaxFileBytes, &bytes, &refusal_)) return E_FAIL;
     MidiFileInfo info{};
     if (!parse_midi_file(bytes.data(), bytes.size(), &info, &refusal_)) return E_INVALIDARG;
     *out = new (std::nothrow) MidiSegment(std::move(bytes), std::move(info));

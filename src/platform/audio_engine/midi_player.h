@@ -64,8 +64,8 @@ public:
     // reads the named file whole (at most 16 MiB) and checks it as a standard
     // MIDI file; S_OK with the new segment, E_ACCESSDENIED for a name that is
     // absolute or leaves the search directory on the way, E_FAIL for a file that
-    // cannot be read, E_INVALIDARG for a null or empty name or a file that is not
-    // a standard MIDI file; refusal() says why
+    // is missing, not a regular file or cannot be read, E_INVALIDARG for a null
+    // or empty name or a file that is not a standard MIDI file; refusal() says why
     HRESULT get_object(const char* file_name, MidiSegment** out);
     // why the last get_object failed, short enough for a log line; empty after a success
     const std::string& refusal() const { return refusal_; }

@@ -8,12 +8,15 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
+#include "platform/formats/file_io.h"
 #include "platform/system/virtual_keys.h"
 
 namespace {
+
+// A script file larger than this is refused: a recording of hours of play
+// with the mouse moving on every pass is a few megabytes.
+constexpr std::size_t kMaxScriptBytes = std::size_t{64} << 20;
 
 struct KeyName {
     const char* name;
@@ -178,14 +181,10 @@ int load_input_script(const char* path, InputScript* out, std::string* error) {
         if (error) *error = "no file name";
         return 0;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error) *error = "cannot open " + std::string(path);
-        return 0;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse_input_script(text.str(), out, error);
+    std::vector<std::uint8_t> bytes;
+    if (!read_file_bytes(path, kMaxScriptBytes, &bytes, error)) return 0;
+    return parse_input_script(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), out, error);
 }
 
 const ScriptLine* script_line_for_pass(const InputScript& script, std::uint64_t pass) {
@@ -220,16 +219,14 @@ ScriptRecorder::~ScriptRecorder() {
 
 int ScriptRecorder::open(const char* path) {
     close();
-    if (!path) return 0;
-    file_ = std::fopen(path, "w");
-    if (!file_) return 0;
-    std::fputs("# count  keys            dx     dy  button\n", file_);
+    if (!path || !out_.open(path)) return 0;
+    out_.write("# count  keys            dx     dy  button\n");
     pending_ = ScriptLine{};
     return 1;
 }
 
 void ScriptRecorder::add(const ScriptLine& pass) {
-    if (!file_) return;
+    if (!out_.is_open()) return;
     bool same = pending_.count > 0 && pending_.keys == pass.keys && pending_.dx == pass.dx &&
                 pending_.dy == pass.dy && pending_.button == pass.button &&
                 pending_.count < SCRIPT_MAX_COUNT;
@@ -243,16 +240,15 @@ void ScriptRecorder::add(const ScriptLine& pass) {
 }
 
 void ScriptRecorder::flush_pending() {
-    if (file_ && pending_.count > 0) {
-        std::fprintf(file_, "%s\n", format_script_line(pending_).c_str());
-        std::fflush(file_);
+    if (out_.is_open() && pending_.count > 0) {
+        out_.write(format_script_line(pending_) + "\n");
+        out_.flush();
     }
     pending_.count = 0;
 }
 
 void ScriptRecorder::close() {
-    if (!file_) return;
+    if (!out_.is_open()) return;
     flush_pending();
-    std::fclose(file_);
-    file_ = nullptr;
+    out_.close();
 }

@@ -4,10 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/formats/file_io.h"
 
 struct ScriptLine {
     std::uint32_t count = 0;         // passes this line covers, at least 1
@@ -32,7 +33,8 @@ int script_key_code(std::string_view name);
 std::string_view script_key_name(int vk);
 // parses the whole text; 1, or 0 with "line N: reason" in error and out untouched
 int parse_input_script(std::string_view text, InputScript* out, std::string* error);
-// reads and parses a file; 0 with a reason for a missing or unreadable file too
+// reads and parses a file; 0 with a reason for a file that is missing, not a
+// regular file, unreadable or over 64 MiB too
 int load_input_script(const char* path, InputScript* out, std::string* error);
 // the line that covers the pass, or null once the script has ended
 const ScriptLine* script_line_for_pass(const InputScript& script, std::uint64_t pass);
@@ -42,19 +44,23 @@ std::uint64_t script_length(const InputScript& script);
 std::string format_script_line(const ScriptLine& line);
 
 // Writes passes as a script, merging runs of identical passes into one line.
+// Each line is flushed as it is written, so that a run that ends abruptly
+// keeps its record; a failed write is said once on stderr and counted in
+// output_failures().
 class ScriptRecorder {
 public:
     ~ScriptRecorder();
     // creates the file and writes a header comment; 1, or 0 when it cannot
+    // (said on stderr)
     int open(const char* path);
     // adds one pass; written lazily, when a different pass comes or on close
     void add(const ScriptLine& pass);
     // writes what is pending and closes; safe to call twice
     void close();
-    bool is_open() const { return file_ != nullptr; }
+    bool is_open() const { return out_.is_open(); }
 
 private:
     void flush_pending();
-    std::FILE* file_ = nullptr;
+    OutputFile out_;
     ScriptLine pending_;
 };

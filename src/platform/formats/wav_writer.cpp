@@ -40,17 +40,16 @@ void make_header(std::uint8_t* h, int rate, std::uint32_t data_bytes) {
 
 bool WavWriter::open(const char* path, int rate) {
     close();
-    file_ = path ? std::fopen(path, "wb") : nullptr;
-    if (!file_) return false;
+    if (!path || !out_.open(path)) return false;
     data_bytes_ = 0;
     std::uint8_t header[kHeaderBytes];
     make_header(header, rate, 0);
-    std::fwrite(header, 1, sizeof header, file_);
+    out_.write(header, sizeof header);
     return true;
 }
 
 void WavWriter::write(const float* stereo, int frames) {
-    if (!file_ || frames <= 0) return;
+    if (!out_.is_open() || frames <= 0) return;
     std::uint8_t block[4096];
     std::size_t used = 0;
     for (long i = 0; i < 2L * frames; ++i) {
@@ -60,31 +59,30 @@ void WavWriter::write(const float* stereo, int frames) {
                                 static_cast<std::int16_t>(static_cast<int>(s * 32767.0f))));
         used += 2;
         if (used == sizeof block) {
-            std::fwrite(block, 1, used, file_);
+            out_.write(block, used);
             data_bytes_ += static_cast<std::uint32_t>(used);
             used = 0;
         }
     }
-    std::fwrite(block, 1, used, file_);
+    out_.write(block, used);
     data_bytes_ += static_cast<std::uint32_t>(used);
 }
 
 void WavWriter::finish() {
-    if (!file_) return;
+    if (!out_.is_open()) return;
     std::uint8_t sizes[4];
     put32(sizes, kHeaderBytes - 8 + data_bytes_);
-    std::fseek(file_, 4, SEEK_SET);
-    std::fwrite(sizes, 1, 4, file_);
+    out_.seek(4);
+    out_.write(sizes, 4);
     put32(sizes, data_bytes_);
-    std::fseek(file_, 40, SEEK_SET);
-    std::fwrite(sizes, 1, 4, file_);
-    std::fseek(file_, 0, SEEK_END);
-    std::fflush(file_);
+    out_.seek(40);
+    out_.write(sizes, 4);
+    out_.seek(-1);
+    out_.flush();
 }
 
 void WavWriter::close() {
-    if (!file_) return;
+    if (!out_.is_open()) return;
     finish();
-    std::fclose(file_);
-    file_ = nullptr;
+    out_.close();
 }

@@ -1,10 +1,12 @@
 // A WAV file being written: 16-bit PCM stereo at one rate, sample frames added
 // as they come. The header's sizes are brought up to date by finish, which can
-// be called again after more frames. No globals; needs nothing.
+// be called again after more frames. A failed write is said once on stderr and
+// counted in output_failures(). No globals; needs file_io.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+
+#include "platform/formats/file_io.h"
 
 class WavWriter {
 public:
@@ -14,7 +16,7 @@ public:
     ~WavWriter() { close(); }
 
     // creates the file with an empty stream at rate Hz; true, or false when it
-    // cannot be created
+    // cannot be created (said on stderr, but for a null path)
     bool open(const char* path, int rate);
     // appends frames stereo float frames, each sample saturated to -1..1 and
     // scaled to 16 bits (truncated toward zero)
@@ -23,9 +25,9 @@ public:
     void finish();
     // finishes and closes; nothing when not open
     void close();
-    bool is_open() const { return file_ != nullptr; }
+    bool is_open() const { return out_.is_open(); }
 
 private:
-    std::FILE* file_ = nullptr;
+    OutputFile out_;
     std::uint32_t data_bytes_ = 0;
 };

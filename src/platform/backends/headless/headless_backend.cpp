@@ -108,11 +108,13 @@ private:
         std::snprintf(name, sizeof name, "/frame_%06llu.png",
                       static_cast<unsigned long long>(shot_.frame));
         std::string path = shots_dir_ + name;
+        // every failed frame is counted, the first one said
+        std::string failure = "cannot write " + path;
         if (write_png8(path.c_str(), shot_.pixels.data(), shot_.width, shot_.width, shot_.height,
-                       shot_.palette)) {
+                       shot_.palette, &failure)) {
             ++shots_written_;
         } else if (!warned_) {
-            std::fprintf(stderr, "vantorel17: cannot write %s\n", path.c_str());
+            std::fprintf(stderr, "vantorel17: %s\n", failure.c_str());
             warned_ = true;
         }
     }

@@ -1,14 +1,20 @@
-// The pictures folder read from the desktop's user-dirs.dirs, and a free file
-// name in it made from the local time.
+// The pictures folder from the desktop's user-dirs file, the making of that
+// folder, and a free name in it for a screenshot.
 #include "platform/backends/sdl/screenshot_file.h"
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <string_view>
+#include <vector>
+
+#include "platform/formats/file_io.h"
 
 namespace {
+
+constexpr std::size_t kMaxDirsFileBytes = 64 << 10;  // a few lines of folder names
 
 bool exists(const std::string& path) {
     struct stat st {};
@@ -19,10 +25,15 @@ bool exists(const std::string& path) {
 
 std::string pictures_folder(const std::string& dirs_file, const std::string& home_dir) {
     std::string home = home_dir.empty() ? "." : home_dir;
-    std::ifstream in(dirs_file);
-    std::string line;
+    // a file that cannot be read (missing, not a regular file) names no folder
+    std::vector<std::uint8_t> bytes;
+    read_file_bytes(dirs_file.c_str(), kMaxDirsFileBytes, &bytes, nullptr);
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::string key = "XDG_PICTURES_DIR=";
-    while (std::getline(in, line)) {
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t eol = std::min(text.find('\n', at), text.size());
+        std::string line(text.substr(at, eol - at));
+        at = eol + 1;
         std::size_t start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line.compare(start, key.size(), key) != 0) continue;
         std::string value = line.substr(start + key.size());

@@ -321,16 +321,22 @@ void SdlBackend::toggle_full_screen() {
     show_black();
 }
 
-// Writes the last frame presented into the pictures folder and says where.
+// Writes the last frame presented into the pictures folder and says where, or
+// why it could not; play goes on either way.
 void SdlBackend::save_screenshot() {
     if (shown_.pixels.empty()) return;
     std::string folder = user_pictures_folder();
     std::string path = make_folder(folder) ? screenshot_path(folder, std::time(nullptr)) : "";
-    if (!path.empty() && write_png8(path.c_str(), shown_.pixels.data(), shown_.width, shown_.width,
-                                    shown_.height, shown_.palette)) {
+    if (path.empty()) {
+        std::fprintf(stderr, "vantorel17: cannot save a screenshot in %s\n", folder.c_str());
+        return;
+    }
+    std::string failure;
+    if (write_png8(path.c_str(), shown_.pixels.data(), shown_.width, shown_.width, shown_.height,
+                   shown_.palette, &failure)) {
         std::fprintf(stderr, "vantorel17: screenshot saved to %s\n", path.c_str());
     } else {
-        std::fprintf(stderr, "vantorel17: cannot save a screenshot in %s\n", folder.c_str());
+        std::fprintf(stderr, "vantorel17: screenshot not saved: %s\n", failure.c_str());
     }
 }
 

@@ -1,0 +1,147 @@
+// Checked file access: the loaders read regular files only and never wait on a
+// FIFO; the writers say a file they could not write, once, by name and reason,
+// and count it.
+#include "platform/formats/file_io.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "audio/wave_file.h"
+#include "gfx/palette.h"
+#include "platform/audio_engine/midi_player.h"
+#include "platform/backends/headless/headless_backend.h"
+#include "platform/formats/input_script.h"
+#include "platform/formats/png_file.h"
+#include "platform/formats/wav_writer.h"
+#include "raster/bitmap.h"
+#include "shell/trace.h"
+#include "support/error_log.h"
+#include "test_util.h"
+
+namespace {
+
+int count_of(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+std::string fresh_folder(const std::string& name) {
+    std::string dir = temp_path(name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+}  // namespace
+
+TEST(FileIo, ReadsWholeRegularFilesWithinTheLimitOnly) {
+    std::string ten = fresh_folder("d") + "/ten";
+    write_file(ten, "0123456789");
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    ASSERT_EQ(1, read_file_bytes(ten.c_str(), 10, &bytes, &why)) << why;
+    EXPECT_EQ("0123456789", std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(0, read_file_bytes(ten.c_str(), 9, &bytes, &why));
+    EXPECT_EQ("larger than 9 bytes", why);
+    EXPECT_EQ(10u, bytes.size()) << "a refusal leaves what was read before";
+    EXPECT_EQ(0, read_file_bytes((ten + "x").c_str(), 10, &bytes, &why));
+    EXPECT_EQ("no such file", why);
+    EXPECT_EQ(0, read_file_bytes("/dev/zero", 10, &bytes, &why));
+    EXPECT_EQ("a device, not a regular file", why);
+    if (geteuid() != 0) {  // the superuser reads any file
+        chmod(ten.c_str(), 0);
+        EXPECT_EQ(0, read_file_bytes(ten.c_str(), 10, &bytes, &why));
+        EXPECT_EQ("cannot be opened (" + std::string(std::strerror(EACCES)) + ")", why);
+    }
+}
+
+// Each loader says why through its own error path: the error log, or the
+// reason it hands back.
+TEST(FileIo, EveryLoaderRefusesADirectoryAndAFifoWithoutWaiting) {
+    std::string dir = fresh_folder("d");
+    std::filesystem::create_directories(dir + "/folder");
+    ASSERT_EQ(0, mkfifo((dir + "/fifo").c_str(), 0600)) << std::strerror(errno);
+    std::filesystem::path back = std::filesystem::current_path();
+    std::filesystem::current_path(dir);  // short names: the log cuts long lines
+    ASSERT_EQ(1, open_error_file("log.txt"));
+    MidiLoader* midi = nullptr;
+    ASSERT_EQ(S_OK, midi_loader_create(&midi));
+    midi->set_search_directory(dir.c_str());
+    const struct {
+        const char* name;
+        std::string reason;
+    } kCases[] = {{"folder", "a directory, not a file"}, {"fifo", "a FIFO, not a regular file"}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        BitmapFile bitmap{};
+        EXPECT_EQ(0, load_bitmap_file(&bitmap, c.name));
+        PALETTEENTRY entries[256] = {};
+        EXPECT_EQ(0, load_palette_file(c.name, entries));
+        std::string why;
+        WaveSound wave;
+        EXPECT_EQ(0, load_wave_file(c.name, &wave, &why));
+        EXPECT_EQ(c.reason, why);
+        InputScript script;
+        EXPECT_EQ(0, load_input_script(c.name, &script, &why));
+        EXPECT_EQ(c.reason, why);
+        MidiSegment* segment = nullptr;
+        EXPECT_EQ(E_FAIL, midi->get_object(c.name, &segment));
+        EXPECT_EQ(c.reason, midi->refusal());
+    }
+    midi->release();
+    close_error_file();
+    std::string log = read_file("log.txt");
+    std::filesystem::current_path(back);
+    for (const auto& c : kCases) {
+        for (std::string kind : {"bitmap", "palette"})
+            EXPECT_NE(std::string::npos, log.find(kind + " refused, " + c.reason + ": " + c.name))
+                << log;
+    }
+}
+
+// /dev/full takes the opening and fails the writes (or only the flush of
+// what stdio kept): the trace, the recorder, the WAV and PNG writers and the
+// headless frames each say so once and count it.
+TEST(FileIo, EveryWriterSaysAndCountsAFileItCouldNotWrite) {
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    const std::string said = "cannot write /dev/full: " + std::string(std::strerror(ENOSPC));
+    std::string not_a_folder = fresh_folder("d") + "/file";
+    write_file(not_a_folder, "x");
+    std::uint8_t pixels[64 * 64] = {}, palette[768] = {};
+    float stereo[2 * 4096] = {};
+    int before = output_failures();
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(1, open_trace("/dev/full"));
+    for (int i = 0; i < 40; ++i) write_trace_line();  // more than stdio keeps
+    close_trace();
+    ScriptRecorder recorder;
+    EXPECT_EQ(1, recorder.open("/dev/full"));
+    for (int button = 0; button < 3; ++button) recorder.add(ScriptLine{1, {}, 0, 0, button & 1});
+    recorder.close();
+    WavWriter wav;
+    EXPECT_TRUE(wav.open("/dev/full", 44100));
+    wav.write(stereo, 4096);
+    wav.close();
+    EXPECT_EQ(0, write_png8("/dev/full", pixels, 64, 64, 64, palette));
+    std::string failure;
+    EXPECT_EQ(0, write_png8("/dev/full", pixels, 64, 64, 64, palette, &failure));
+    HeadlessOutputs outputs;
+    outputs.shots_dir = not_a_folder + "/shots";
+    std::unique_ptr<Backend> headless = make_headless_backend({}, false, outputs);
+    headless->present(pixels, 64, 64, 64, palette);
+    headless.reset();  // writes the frame kept
+    std::string err = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(4, count_of(err, said)) << err;
+    EXPECT_EQ(said, failure) << "said by the caller, not on stderr";
+    EXPECT_EQ(1, count_of(err, not_a_folder + "/shots/frame_")) << err;
+    EXPECT_NE(std::string::npos, err.find(std::strerror(ENOTDIR))) << err;
+    EXPECT_EQ(before + 6, output_failures());
+}
