@@ -723,7 +723,7 @@ public:
     }
     void close_window() override { inner_->close_window(); }
     void pump(bool new_pass) override { inner_->pump(new_pass); }
-    std::uint32_t real_ticks() override { return inner_->real_ticks(); }
+    std::uint64_t real_microseconds() override { return inner_->real_microseconds(); }
     bool has_real_clock() const override { return inner_->has_real_clock(); }
     void sleep(std::uint32_t microseconds) override { inner_->sleep(microseconds); }
     void idle() override { inner_->idle(); }

@@ -83,7 +83,10 @@ int run_game(int argc, char** argv) {
     set_frame_limit(options.frames);
     set_clock_mode(clock_mode_for(options), options.start_tick);
     set_backend(make_backend(options));
-    if (output_failures() > 0) return close_outputs(2);  // the audio file could not be made
+    if (output_failures() > 0) {  // the audio file could not be made
+        close_outputs(2);
+        return 2;
+    }
 
     static char command_line[] = "";
     auto started = std::chrono::steady_clock::now();

@@ -81,7 +81,5 @@ BackendOptions backend_options(const Options& o) {
 }
 
 ClockMode clock_mode_for(const Options& o) {
-    if (o.headless || o.timedemo) return ClockMode::virtual_time;
-    if (!o.input.empty() || !o.record.empty()) return ClockMode::virtual_paced;
-    return ClockMode::real;
+    return o.headless || o.timedemo ? ClockMode::virtual_time : ClockMode::virtual_paced;
 }

@@ -32,7 +32,8 @@ int parse_options(int argc, char** argv, Options* options);
 
 // the record that the backend takes, from the options that concern it
 BackendOptions backend_options(const Options& options);
-// how the clock runs: virtual for a timedemo (and headless, which has no real
-// clock), held to real time for a scripted or recorded run, so that a recording
-// replays exactly and a script plays as it does headless; else real
+// how the clock runs: virtual and unpaced for a timedemo (and headless, which
+// has no real clock); else virtual and held to real time, so that every frame
+// whose work fits starts 30 ms after the one before without drifting, a
+// recording replays exactly and a script plays as it does headless
 ClockMode clock_mode_for(const Options& options);

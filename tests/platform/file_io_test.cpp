@@ -132,9 +132,9 @@ TEST(FileIo, EveryWriterSaysAndCountsAFileItCouldNotWrite) {
     EXPECT_EQ(0, write_png8("/dev/full", pixels, 64, 64, 64, palette));
     std::string failure;
     EXPECT_EQ(0, write_png8("/dev/full", pixels, 64, 64, 64, palette, &failure));
-    HeadlessOutputs outputs;
+    BackendOptions outputs;
     outputs.shots_dir = not_a_folder + "/shots";
-    std::unique_ptr<Backend> headless = make_headless_backend({}, false, outputs);
+    std::unique_ptr<Backend> headless = make_headless_backend(outputs);
     headless->present(pixels, 64, 64, 64, palette);
     headless.reset();  // writes the frame kept
     std::string err = ::testing::internal::GetCapturedStderr();

@@ -15,7 +15,7 @@ namespace {
 
 class FakeClockBackend final : public NullBackend {
 public:
-    std::uint32_t real_ticks() override { return static_cast<std::uint32_t>(now_us / 1000); }
+    std::uint64_t real_microseconds() override { return now_us; }
     bool has_real_clock() const override { return true; }
     void sleep(std::uint32_t microseconds) override {
         ++sleeps;

@@ -41,8 +41,10 @@ public:
     // moves pending input into the queue and the key state; new_pass is true on
     // a removing peek, when the pass counter has just moved on
     virtual void pump(bool new_pass) = 0;
-    // the real millisecond clock
-    virtual std::uint32_t real_ticks() = 0;
+    // the real clock in microseconds since an arbitrary start
+    virtual std::uint64_t real_microseconds() = 0;
+    // the real clock in milliseconds, 32-bit unsigned, wrapping
+    std::uint32_t real_ticks() { return static_cast<std::uint32_t>(real_microseconds() / 1000); }
     // false for a backend with no real clock behind it: time is then virtual
     virtual bool has_real_clock() const { return true; }
     // sleeps about microseconds of real time, never much longer (a backend whose
@@ -77,7 +79,7 @@ public:
     int open_window(const char*, int, int) override { return 1; }
     void close_window() override {}
     void pump(bool) override {}
-    std::uint32_t real_ticks() override { return 0; }
+    std::uint64_t real_microseconds() override { return 0; }
     bool has_real_clock() const override { return false; }
     void sleep(std::uint32_t) override {}
     void idle() override {}

@@ -2,18 +2,20 @@
 // with one that has no real clock, time is virtual.
 #include "platform/system/ticks.h"
 
+#include <algorithm>
+
 #include "platform/system/backend.h"
 
 namespace {
 
 // A wait on the real clock sleeps until this long before its deadline, then
 // naps this short, so that it ends within a fraction of a millisecond of it.
-constexpr std::uint32_t kWakeEarlyUs = 1000;
-constexpr std::uint32_t kLastNapUs = 200;
+constexpr std::int64_t kWakeEarlyUs = 500;
+constexpr std::int64_t kLastNapUs = 100;
 // Paced time that falls this far behind real time (a stall: the window was
 // dragged, the machine was suspended) starts pacing afresh instead of running
 // flat out until it has caught up.
-constexpr std::int32_t kPacedCatchUpLimitMs = 100;
+constexpr std::int64_t kPacedCatchUpLimitUs = 100'000;
 
 ClockMode mode = ClockMode::real;
 std::uint32_t virtual_ticks = 0;
@@ -22,27 +24,32 @@ void (*present_hook)() = nullptr;
 bool has_deadline = false;
 std::uint32_t deadline = 0;
 bool paced_origin_set = false;  // the origin below is taken at the first paced poll
-std::uint32_t paced_real_origin = 0, paced_virtual_origin = 0;
+std::uint64_t paced_real_origin_us = 0;
+std::uint32_t paced_virtual_origin = 0;
 
 Backend* clock_backend() {
     Backend* b = backend();
     return b && b->has_real_clock() ? b : nullptr;
 }
 
+void sleep_us(Backend* b, std::int64_t us) {
+    b->sleep(static_cast<std::uint32_t>(us < 0 ? 0 : us > 1'000'000 ? 1'000'000 : us));
+}
+
 // Sleeps until the real clock is as far from the pacing's origin as the virtual one.
 void pace_to_real_time(Backend* b) {
-    std::uint32_t real = b->real_ticks();
+    std::uint64_t real_us = b->real_microseconds();
     if (!paced_origin_set) {
         paced_origin_set = true;
-        paced_real_origin = real;
+        paced_real_origin_us = real_us;
         paced_virtual_origin = virtual_ticks;
     }
-    auto ahead = static_cast<std::int32_t>((virtual_ticks - paced_virtual_origin) -
-                                           (real - paced_real_origin));
-    if (ahead > 0) {
-        b->sleep(static_cast<std::uint32_t>(ahead) * 1000);
-    } else if (ahead < -kPacedCatchUpLimitMs) {
-        paced_real_origin = real;
+    std::int64_t ahead_us = static_cast<std::int64_t>(virtual_ticks - paced_virtual_origin) * 1000 -
+                            static_cast<std::int64_t>(real_us - paced_real_origin_us);
+    if (ahead_us > 0) {
+        sleep_us(b, ahead_us);
+    } else if (ahead_us < -kPacedCatchUpLimitUs) {
+        paced_real_origin_us = real_us;
         paced_virtual_origin = virtual_ticks;
     }
 }
@@ -50,10 +57,12 @@ void pace_to_real_time(Backend* b) {
 // Sleeps toward the deadline of the wait in progress, if it told one.
 void sleep_toward_deadline(Backend* b) {
     if (!has_deadline) return;
-    auto left = static_cast<std::int32_t>(deadline - b->real_ticks());
-    if (left <= 0) return;
-    auto left_us = static_cast<std::uint32_t>(left) * 1000;
-    b->sleep(left_us > kWakeEarlyUs ? left_us - kWakeEarlyUs : kLastNapUs);
+    std::uint64_t real_us = b->real_microseconds();
+    auto now_ms = static_cast<std::uint32_t>(real_us / 1000);
+    auto left_ms = static_cast<std::int32_t>(deadline - now_ms);
+    if (left_ms <= 0) return;
+    std::int64_t left_us = std::int64_t{left_ms} * 1000 - static_cast<std::int64_t>(real_us % 1000);
+    sleep_us(b, left_us > kWakeEarlyUs ? left_us - kWakeEarlyUs : std::min(left_us, kLastNapUs));
 }
 
 }  // namespace

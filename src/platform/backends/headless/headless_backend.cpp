@@ -47,7 +47,7 @@ public:
         if (new_pass) advance_audio();
     }
 
-    std::uint32_t real_ticks() override { return 0; }
+    std::uint64_t real_microseconds() override { return 0; }
     bool has_real_clock() const override { return false; }
     void sleep(std::uint32_t) override {}
     void idle() override {}

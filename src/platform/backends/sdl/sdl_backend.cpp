@@ -57,7 +57,11 @@ public:
     int open_window(const char* caption, int width, int height) override;
     void close_window() override;
     void pump(bool new_pass) override;
-    std::uint32_t real_ticks() override { return SDL_GetTicks(); }
+    std::uint64_t real_microseconds() override {
+        return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                              std::chrono::steady_clock::now() - opened_)
+                                              .count());
+    }
     void sleep(std::uint32_t microseconds) override {
         std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
     }
@@ -87,6 +91,7 @@ private:
     static void audio_callback(void* self, Uint8* stream, int len);
 
     BackendOptions options_;
+    std::chrono::steady_clock::time_point opened_ = std::chrono::steady_clock::now();
     SDL_Window* window_ = nullptr;
     std::unique_ptr<Presenter> presenter_;  // draws into window_
     bool video_started_ = false;

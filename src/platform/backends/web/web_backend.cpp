@@ -63,8 +63,8 @@ public:
     int open_window(const char* caption, int width, int height) override;
     void close_window() override;
     void pump(bool new_pass) override;
-    std::uint32_t real_ticks() override {
-        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now()));
+    std::uint64_t real_microseconds() override {
+        return static_cast<std::uint64_t>(emscripten_get_now() * 1000.0);
     }
     void sleep(std::uint32_t microseconds) override;
     void idle() override;
