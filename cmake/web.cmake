@@ -47,6 +47,7 @@ v17_warnings(v17)
 v17_game_sources(V17_GAME_SOURCES)
 add_library(v17game STATIC ${V17_GAME_SOURCES})
 target_link_libraries(v17game PUBLIC v17 cli11_headers)
+target_compile_definitions(v17game PRIVATE V17_VERSION="${PROJECT_VERSION}")
 v17_warnings(v17game)
 
 # The game loop is kept as it is: Asyncify lets a wait's poll suspend the
@@ -61,7 +62,6 @@ set(V17_WEB_LINK
 
 add_executable(vantorel17 ${SRC}/shell/main.cpp)
 target_link_libraries(vantorel17 PRIVATE v17game)
-target_compile_definitions(vantorel17 PRIVATE V17_VERSION="${PROJECT_VERSION}")
 target_link_options(vantorel17 PRIVATE ${V17_WEB_LINK} -sEXPORT_NAME=createVantorel17
     "SHELL:--preload-file ${V17_WEB_ASSETS}@/assets"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/assets/replays@/assets/replays"

@@ -4,8 +4,9 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+// The build defines the project's version for this file.
 #ifndef V17_VERSION
-#define V17_VERSION "0"
+#error "V17_VERSION is not defined"
 #endif
 
 int parse_options(int argc, char** argv, Options* o) {

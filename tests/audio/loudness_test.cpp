@@ -120,8 +120,9 @@ TEST_F(Loudness, TunesMeetTheTargetTheScreamStandsAboveThemAndTheMixNeverClips) 
     EXPECT_GE(1.0, loud.integrated - quiet.integrated);
 
     // The scream alone, at its loudest 400 ms, against the loudest tune's
-    // integrated loudness.
-    int scream = load_wav("scream.WAV", 224);
+    // integrated loudness; loaded with the controls the game gives it.
+    int scream =
+        load_wav("scream.WAV", DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME);
     ASSERT_LE(0, scream);
     ASSERT_EQ(1, play_sound(scream, 0));
     Meter alone;

@@ -79,14 +79,14 @@ protected:
         return h;
     }
     // Checks a piece that the file says sounds from first_note and ends at
-    // last_event: heard from then on (with a sound font), stopped within 50 ms
-    // after its end and not before. The synthesizer should be new, without the
-    // reverberation of an earlier piece.
+    // last_event: heard from then on (with a sound font), stopped within 10 ms
+    // after its end (the first poll after it) and not before. The synthesizer should be new,
+    // without the reverberation of an earlier piece.
     static void expect_heard_on_time(int id, double first_note, double last_event,
                                      const std::string& what) {
         Heard h = listen(id, last_event + 1);
         EXPECT_GE(h.stopped, last_event) << what;
-        EXPECT_LE(h.stopped, last_event + 0.05) << what;
+        EXPECT_LE(h.stopped, last_event + 0.01 + 1e-9) << what;
         if (music_performance->sound_font().empty()) return;
         EXPECT_GT(h.peak, 0.01f) << what << " is not heard";
         EXPECT_GE(h.first_sound, first_note - 1e-9) << what << " sounds before its first note";
