@@ -1,7 +1,8 @@
 # The browser build: the core library without SDL, FluidSynth, libpng or
-# libsoxr, the web backend, the game and the showcase, written as a static site
-# into V17_WEB_SITE: index.html and showcase.html, each program's .js and .wasm,
-# the game's data package (its assets, the replays and the sound font) and the
+# libsoxr, the web backend, the game, the showcase and the other examples,
+# written as a static site into V17_WEB_SITE: index.html, showcase.html and
+# examples.html, each program's .js and .wasm, the game's data package (its
+# assets, the replays and the sound font), the examples' data package and the
 # synthesizer's scripts. The assets are a native build's (the asset generator
 # runs natively); scripts/web does all of it.
 set(V17_WEB_SITE ${CMAKE_BINARY_DIR}/site CACHE PATH "where the static site is written")
@@ -73,9 +74,53 @@ target_link_libraries(v17_showcase PRIVATE v17 cli11_headers)
 target_link_options(v17_showcase PRIVATE ${V17_WEB_LINK} -sEXPORT_NAME=createShowcase)
 v17_warnings(v17_showcase)
 
-set_target_properties(vantorel17 v17_showcase PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${V17_WEB_SITE})
-set_property(TARGET vantorel17 APPEND PROPERTY LINK_DEPENDS ${SRC}/platform/backends/web/web_platform.js)
-set_property(TARGET v17_showcase APPEND PROPERTY LINK_DEPENDS ${SRC}/platform/backends/web/web_platform.js)
+# The examples page's two programs with files: the first program and the sound
+# and music example. What they read (the palette, the sprite sheet, the sound,
+# the title tune and the sound font, 6 MB of which the font is all but 60 KB)
+# is one package both load, examples.data: the game's files in the root, their
+# working directory, and the font where the music looks for it. Emscripten's
+# file packager makes it with the script that loads it, which each program
+# takes in as it is linked.
+set(V17_FILE_PACKAGER ${EMSCRIPTEN_ROOT_PATH}/tools/file_packager)
+if(NOT EXISTS ${V17_FILE_PACKAGER})
+    message(FATAL_ERROR "Emscripten's file packager is not at ${V17_FILE_PACKAGER}")
+endif()
+set(V17_EXAMPLES_LOADER ${CMAKE_BINARY_DIR}/examples_data.js)
+set(V17_EXAMPLES_FILES)
+set(V17_EXAMPLES_PRELOADS)
+foreach(name PALDATA2.PAL QUENSP0.BMP scream.WAV title.mid)
+    list(APPEND V17_EXAMPLES_FILES ${V17_WEB_ASSETS}/${name})
+    list(APPEND V17_EXAMPLES_PRELOADS ${V17_WEB_ASSETS}/${name}@/${name})
+endforeach()
+add_custom_command(
+    OUTPUT ${V17_WEB_SITE}/examples.data ${V17_EXAMPLES_LOADER}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${V17_WEB_SITE}
+    COMMAND ${V17_FILE_PACKAGER} examples.data --preload ${V17_EXAMPLES_PRELOADS}
+            ${V17_SOUNDFONT_FILE}@/usr/share/sounds/sf2/TimGM6mb.sf2
+            --no-node --js-output=${V17_EXAMPLES_LOADER}
+    WORKING_DIRECTORY ${V17_WEB_SITE}  # the name the loader fetches is the site's examples.data
+    DEPENDS ${V17_EXAMPLES_FILES} ${V17_SOUNDFONT_FILE}
+    COMMENT "Packing the examples' data" VERBATIM)
+add_custom_target(examples_data DEPENDS ${V17_WEB_SITE}/examples.data ${V17_EXAMPLES_LOADER})
+
+foreach(example first_steps sound_and_music)
+    add_executable(${example} ${PROJECT_SOURCE_DIR}/examples/${example}.cpp)
+    target_link_libraries(${example} PRIVATE v17)
+    add_dependencies(${example} examples_data)
+    v17_warnings(${example})
+    set_property(TARGET ${example} APPEND PROPERTY LINK_DEPENDS ${V17_EXAMPLES_LOADER})
+endforeach()
+target_link_options(first_steps PRIVATE ${V17_WEB_LINK} -sEXPORT_NAME=createFirstSteps
+                    -sFORCE_FILESYSTEM "SHELL:--pre-js ${V17_EXAMPLES_LOADER}")
+target_link_options(sound_and_music PRIVATE ${V17_WEB_LINK} -sEXPORT_NAME=createSoundAndMusic
+                    -sFORCE_FILESYSTEM "SHELL:--pre-js ${V17_EXAMPLES_LOADER}")
+
+set(V17_WEB_PROGRAMS vantorel17 v17_showcase first_steps sound_and_music)
+set_target_properties(${V17_WEB_PROGRAMS} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${V17_WEB_SITE})
+foreach(program ${V17_WEB_PROGRAMS})
+    set_property(TARGET ${program} APPEND PROPERTY LINK_DEPENDS
+                 ${SRC}/platform/backends/web/web_platform.js)
+endforeach()
 
 # The pages, and the synthesizer (FluidSynth for the web, LGPL, with its
 # licence) with its JavaScript front, and the sound font's licence.
@@ -83,6 +128,7 @@ set(SYNTH ${V17_WEB_NODE_MODULES}/js-synthesizer)
 set(V17_SITE_FILES
     ${PROJECT_SOURCE_DIR}/web/index.html ${PROJECT_SOURCE_DIR}/web/showcase.html
     ${PROJECT_SOURCE_DIR}/web/page.js ${PROJECT_SOURCE_DIR}/web/page.css
+    ${PROJECT_SOURCE_DIR}/web/examples.js
     ${SYNTH}/dist/js-synthesizer.min.js ${SYNTH}/externals/libfluidsynth-2.3.0.js
     ${SYNTH}/externals/LICENSE.fluidsynth.txt)
 set(V17_SITE_COPIES)
@@ -101,6 +147,19 @@ if(EXISTS ${V17_FONT_COPYRIGHT})
                        DEPENDS ${V17_FONT_COPYRIGHT})
     list(APPEND V17_SITE_COPIES ${V17_WEB_SITE}/LICENSE.soundfont.txt)
 endif()
+# The examples page, with the source of each example in it, escaped for HTML.
+set(V17_EXAMPLE_SOURCES)
+foreach(name first_steps sound_and_music showcase)
+    list(APPEND V17_EXAMPLE_SOURCES ${PROJECT_SOURCE_DIR}/examples/${name}.cpp)
+endforeach()
+add_custom_command(OUTPUT ${V17_WEB_SITE}/examples.html
+                   COMMAND ${CMAKE_COMMAND} -DPAGE=${PROJECT_SOURCE_DIR}/web/examples.html
+                           -DSOURCES=${PROJECT_SOURCE_DIR}/examples
+                           -DOUTPUT=${V17_WEB_SITE}/examples.html
+                           -P ${PROJECT_SOURCE_DIR}/cmake/page_sources.cmake
+                   DEPENDS ${PROJECT_SOURCE_DIR}/web/examples.html ${V17_EXAMPLE_SOURCES}
+                           ${PROJECT_SOURCE_DIR}/cmake/page_sources.cmake)
+list(APPEND V17_SITE_COPIES ${V17_WEB_SITE}/examples.html)
 # The game's icon, from the native build's icons beside its assets.
 set(V17_WEB_ICON ${V17_WEB_ASSETS}/../icons/hicolor/64x64/apps/vantorel17.png)
 if(EXISTS ${V17_WEB_ICON})

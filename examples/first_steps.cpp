@@ -1,8 +1,8 @@
 // A first program: the hero of the game's sprite sheet walks where the arrow
 // keys push it at 30 frames a second, Enter shouts, the title tune plays on and
-// Escape ends it; in a window, or with --headless SCRIPT on the virtual clock,
-// its keys read from an input script. It reads its files from the working
-// directory: build/default/assets, or /usr/share/vantorel17 where installed.
+// Escape ends it; in a window, in a browser page (the web build), or with
+// --headless SCRIPT on the virtual clock, its keys read from an input script. Its
+// files are in the working directory: build/default/assets, /usr/share/vantorel17.
 #include <cstdio>
 #include <string>
 
@@ -14,6 +14,9 @@
 #include "gfx/text.h"
 #include "platform/backends/headless/headless_backend.h"
 #include "platform/backends/sdl/sdl_backend.h"
+#if defined(__EMSCRIPTEN__)
+#include "platform/backends/web/web_backend.h"
+#endif
 #include "platform/system/replay.h"
 #include "platform/system/win32.h"
 #include "support/clock.h"
@@ -33,7 +36,11 @@ int main(int argc, char** argv) {
     if (headless) use_virtual_clock(0);
     BackendOptions window;
     window.windowed = true;
+#if defined(__EMSCRIPTEN__)
+    set_backend(make_web_backend(window));  // the page's canvas, keys and Web Audio
+#else
     set_backend(headless ? make_headless_backend() : make_sdl_backend(window));
+#endif
     WNDCLASSEX wc{};
     wc.lpfnWndProc = def_window_proc;
     wc.lpszClassName = "FIRST";
@@ -81,5 +88,8 @@ int main(int argc, char** argv) {
     sound_shutdown();
     display_shutdown();
     set_backend(nullptr);
+#if defined(__EMSCRIPTEN__)
+    end_web_program(0);  // in a browser, a main that has waited returns to nobody
+#endif
     return 0;
 }

@@ -3,7 +3,9 @@
 // 3000 ms, and runs 30 ms frames until the music has ended and the sounds have
 // died away, saying on stdout when each thing happens. Headless by default
 // (virtual clock; --audio-out keeps what was heard as a WAV file); --sdl plays
-// it on the real clock through the audio device.
+// it on the real clock through the audio device. In a browser page (the web
+// build) it plays on the real clock through the page's Web Audio, and takes
+// neither --sdl nor --audio-out.
 //
 //   sound_and_music [--sdl] [--audio-out FILE] [--assets DIR] [SOUND.WAV] [MUSIC.MID]
 //
@@ -18,8 +20,12 @@
 
 #include "audio/music.h"
 #include "audio/sound.h"
+#if defined(__EMSCRIPTEN__)
+#include "platform/backends/web/web_backend.h"
+#else
 #include "platform/backends/headless/headless_backend.h"
 #include "platform/backends/sdl/sdl_backend.h"
+#endif
 #include "platform/system/win32.h"
 #include "support/clock.h"
 
@@ -59,7 +65,11 @@ bool parse(int argc, char** argv, Args* a) {
             return false;
         }
     }
+#if defined(__EMSCRIPTEN__)
+    return !a->sdl && a->audio_out.empty();  // the browser's output is the page's Web Audio
+#else
     return !(a->sdl && !a->audio_out.empty());  // the WAV file is the headless output's
+#endif
 }
 
 // The frames: one removing peek each (the headless output renders the time
@@ -90,9 +100,7 @@ void run(int sound, int music, std::uint32_t start) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int play(int argc, char** argv) {
     Args args;
     if (!parse(argc, argv, &args)) return usage();
     if (chdir(args.assets.c_str()) != 0) {
@@ -100,6 +108,9 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 2;
     }
+#if defined(__EMSCRIPTEN__)
+    set_backend(make_web_backend());
+#else
     if (args.sdl) {
         set_backend(make_sdl_backend());
     } else {
@@ -108,6 +119,7 @@ int main(int argc, char** argv) {
         outputs.audio_out = args.audio_out;
         set_backend(make_headless_backend(outputs));
     }
+#endif
     sound_init();
     music_init();
     int sound =
@@ -121,4 +133,14 @@ int main(int argc, char** argv) {
     sound_shutdown();
     set_backend(nullptr);
     return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#if defined(__EMSCRIPTEN__)
+    end_web_program(play(argc, argv));  // main's caller is gone once the program has waited
+#else
+    return play(argc, argv);
+#endif
 }

@@ -5,6 +5,12 @@
 //   &record=1                     the input as a script, offered likewise
 //   &timedemo=1                   unpaced on the virtual clock; prints frames per second
 //   &frames=N, &start-tick=N      as on the command line
+// A page may also set, on its body:
+//   data-args="..."         the whole command line (words between spaces); the
+//                           address then gives the program nothing
+//   data-noun="example"     what the page runs, in what it says ("game" without it)
+//   data-running="..."      the status from the program's start to its end
+// and a <pre id="output"> shows what the program writes on stdout.
 // What the run says and how it ends is kept in window.v17 for whoever drives
 // the page (the browser tests): { started, done, exitCode, frames,
 // firstFrameMs, stdout, stderr, trace, record, audioFrames, audioPeak }, the
@@ -16,6 +22,9 @@
   var messages = document.getElementById('messages');
   var downloads = document.getElementById('downloads');
   var canvas = document.getElementById('canvas');
+  var output = document.getElementById('output');
+  var noun = body.dataset.noun || 'game';
+  var running = body.dataset.running;
   var state = { started: false, done: false, exitCode: null, frames: 0, firstFrameMs: null,
                 stdout: [], stderr: [], trace: null, record: null, audioFrames: 0, audioPeak: 0 };
   window.v17 = state;
@@ -41,8 +50,9 @@
   }
   var hasAudio = !!(window.AudioContext || window.webkitAudioContext);
 
-  var query = new URLSearchParams(location.search);
-  var args = [];
+  var fixed = body.dataset.args !== undefined;
+  var query = new URLSearchParams(fixed ? '' : location.search);
+  var args = fixed ? body.dataset.args.split(' ').filter(Boolean) : [];
   if (body.dataset.assets) args.push('--assets', body.dataset.assets);
   if (query.has('input')) {
     var input = query.get('input');
@@ -90,6 +100,10 @@
     print: function (line) {
       state.stdout.push(line);
       console.log(line);
+      if (output) {
+        output.hidden = false;
+        output.textContent += line + '\n';
+      }
     },
     printErr: function (line) {
       state.stderr.push(line);
@@ -100,8 +114,10 @@
       state.renderer = module.renderer;
       if (state.frames++ === 0) {
         state.firstFrameMs = performance.now();
-        say(hasAudio ? 'Playing. Sound starts with the first key press or click.'
-                     : 'Playing without sound: this browser has no Web Audio.');
+        if (!running) {
+          say(hasAudio ? 'Playing. Sound starts with the first key press or click.'
+                       : 'Playing without sound: this browser has no Web Audio.');
+        }
       }
     },
     toggleFullScreen: toggleFullScreen,
@@ -111,7 +127,7 @@
     },
     onExit: function (code) { finish(code); },
     onAbort: function (what) {
-      show('The game stopped: ' + what);
+      show('The ' + noun + ' stopped: ' + what);
       finish(-1);
     },
   };
@@ -130,8 +146,9 @@
     if (query.has('record')) state.record = read('/record.txt');
     if (state.trace) offer('trace.jsonl', state.trace, 'application/x-ndjson');
     if (state.record) offer('record.txt', state.record, 'text/plain');
-    say(code === 0 ? 'The game has ended. Reload the page to play again.'
-                   : 'The game has ended with a fault (' + code + '); what it said is below.');
+    var again = noun === 'game' ? 'play again' : 'run it again';
+    say(code === 0 ? 'The ' + noun + ' has ended. Reload the page to ' + again + '.'
+                   : 'The ' + noun + ' has ended with a fault (' + code + '); what it said is below.');
     if (document.pointerLockElement) document.exitPointerLock();
     state.done = true;
   }
@@ -149,8 +166,10 @@
       return;
     }
     state.started = true;
-    factory(module).catch(function (e) {
-      show('The game could not start: ' + e);
+    factory(module).then(function () {
+      if (running && !state.done) say(running);
+    }, function (e) {
+      show('The ' + noun + ' could not start: ' + e);
       finish(-1);
     });
   }

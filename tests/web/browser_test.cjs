@@ -4,8 +4,9 @@
 // Tests: trace (the complete run's trace equals the native headless one on every
 // frame and field), input (real key, mouse and button events play level 1),
 // showcase (runs to its end in its page), picture (WebGL's picture equals the
-// 2D canvas's), figures (load time and timedemo
-// speed beside the native game's). All of them without names.
+// 2D canvas's), figures (load time and timedemo speed beside the native
+// game's), examples (each example of the examples page runs there, and its
+// source view shows its file). All of them without names.
 'use strict';
 const { execFileSync } = require('child_process');
 const fs = require('fs');
@@ -17,7 +18,8 @@ const puppeteer = require('puppeteer-core');
 
 const [site, nativeGame, nativeAssets, ...wanted] = process.argv.slice(2);
 if (!site || !nativeGame || !nativeAssets) {
-  console.error('usage: browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS [trace|input|showcase|picture|figures]...');
+  console.error('usage: browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS ' +
+                '[trace|input|showcase|picture|figures|examples]...');
   process.exit(2);
 }
 const repo = path.resolve(__dirname, '..', '..');
@@ -80,6 +82,21 @@ async function press(page, key, holdMs = 90) {
   await page.keyboard.down(key);
   await sleep(holdMs);
   await page.keyboard.up(key);
+}
+
+// Escape held until the run ends (a program may look at the keys only now
+// and then, as the showcase does between its transitions).
+async function escapeUntilDone(page, what) {
+  await page.keyboard.down('Escape');
+  const run = await untilDone(page, 15).finally(() => page.keyboard.up('Escape'));
+  if (run.exitCode !== 0) fail(`${what} ended with ${run.exitCode}: ${run.stderr.join('\n')}`);
+  return run;
+}
+
+// The texts of the sources the examples page shows.
+function shownSources(page) {
+  return page.$$eval('pre.source', pres => pres.filter(pre => !pre.hidden && pre.offsetHeight > 0)
+                                                 .map(pre => pre.textContent));
 }
 
 const figures = {};
@@ -212,6 +229,89 @@ const tests = {
     if (run.frames < 200) fail(`only ${run.frames} frames were shown`);
     await page.close();
     return `every scene shown, ${run.frames} frames`;
+  },
+
+  // The examples page runs each example, one to a loading of the page: the
+  // first program's hero walks on an arrow key and shouts on Enter over the
+  // music; the sound and music example plays to its end, its sounds and the
+  // tune's end said where they happened; the showcase runs until Escape. Each
+  // one's source view shows its file as it is (nothing of it taken for HTML).
+  async examples(browser, base) {
+    const said = {};
+    for (const name of ['first_steps', 'sound_and_music', 'showcase']) {
+      const page = await openPage(browser, `${base}/examples.html?example=${name}`);
+      const file = fs.readFileSync(path.join(repo, 'examples', `${name}.cpp`), 'utf8');
+      if ((await shownSources(page)).length) fail(`${name}: a source is shown before it is asked for`);
+      await page.click('#source-toggle');
+      const shown = await shownSources(page);
+      if (shown.length !== 1 || shown[0] !== file)
+        fail(`${name}: the source view does not show examples/${name}.cpp as it is`);
+      await page.click('#source-toggle');
+      if ((await shownSources(page)).length) fail(`${name}: the source view does not close`);
+
+      let run;
+      if (name === 'sound_and_music') {
+        // The tune alone until the first sound, at 2 s.
+        await page.waitForFunction('window.v17.stdout.length > 0', { timeout: 60000, polling: 20 });
+        await sleep(1500);
+        const music = await page.evaluate(() => window.v17.audioPeak);
+        run = await untilDone(page, 180);
+        if (run.exitCode !== 0) fail(`${name} ended with ${run.exitCode}: ${run.stderr.join('\n')}`);
+        const at = what => run.stdout.filter(line => line.startsWith(what)).map(line => Number(/(\d+) ms/.exec(line)[1]));
+        const sounds = at('sound at '), ended = at('music ended at ');
+        if (at('music starts at ').length !== 1 || sounds.length !== 2 || ended.length !== 1)
+          fail(`${name} said ${JSON.stringify(run.stdout)}`);
+        if (sounds[0] < 2010 || sounds[0] > 2700 || sounds[1] < 3000 || sounds[1] > 3700)
+          fail(`the sounds were played at ${sounds.join(' and ')} ms, not at 2010 and 3000`);
+        // The title tune lasts 51 s (51000 ms headless, on the virtual clock).
+        if (ended[0] < 50000 || ended[0] > 52500) fail(`the music ended at ${ended[0]} ms, not after 51 s`);
+        if (run.audioFrames < 44100 * 40 || music < 0.02)
+          fail(`${run.audioFrames} audio frames were played, the tune's peak ${music}: not the music`);
+        said[name] = `sounds at ${sounds.join(' and ')} ms, tune ended at ${ended[0]} ms, ` +
+                     `${(run.audioFrames / 1e6).toFixed(2)} M audio frames (tune's peak ${music.toFixed(2)})`;
+      } else if (name === 'first_steps') {
+        // The canvas takes only pictures that differ: one while the hero
+        // stands, one a frame while he walks.
+        await page.waitForFunction('window.v17.frames >= 1', { timeout: 60000, polling: 50 });
+        await sleep(1000);
+        await page.focus('#canvas');
+        const standing = await page.evaluate(() => window.v17.frames);
+        await press(page, 'ArrowRight', 600);
+        const walked = await page.evaluate(() => window.v17.frames) - standing;
+        const music = await page.evaluate(() => window.v17.audioPeak);  // before the shout
+        await press(page, 'Enter');
+        await sleep(300);
+        run = await escapeUntilDone(page, name);
+        const end = /^first_steps: (\d+) frames, hero at (\d+),(\d+), shouts: (\d+), music (\w+)$/
+            .exec(run.stdout.join('\n').trim());
+        if (!end) fail(`first_steps said ${JSON.stringify(run.stdout)}`);
+        const [frames, x, y, shouts] = end.slice(1, 5).map(Number);
+        if (x <= 284 || x >= 640 || y !== 203) fail(`the hero went from 284,203 to ${x},${y} on ArrowRight`);
+        if (walked < 5) fail(`the canvas showed ${walked} new pictures while the hero walked`);
+        if (frames < 45) fail(`the program ran ${frames} frames in about 2 s`);
+        if (shouts !== 1 || end[5] !== 'playing') fail(`${shouts} shouts on one Enter, music ${end[5]}`);
+        if (run.audioFrames < 44100 || music < 0.02)
+          fail(`${run.audioFrames} audio frames were played, peak ${music} before the shout: no music`);
+        said[name] = `hero 284,203 to ${x},${y} on ArrowRight (${walked} pictures), ${shouts} shout, ` +
+                     `${frames} frames, music peak ${music.toFixed(2)}`;
+      } else {
+        await page.waitForFunction('window.v17.frames >= 15', { timeout: 60000, polling: 50 });
+        await page.focus('#canvas');
+        run = await escapeUntilDone(page, name);
+        if (!run.stdout.includes('0_FADE_TO_BLACK')) fail(`the showcase said ${JSON.stringify(run.stdout)}`);
+        said[name] = `${run.frames} frames to Escape`;
+      }
+      // What the program wrote is on the page.
+      const output = await page.$eval('#output', pre => pre.textContent);
+      if (output !== run.stdout.map(line => line + '\n').join('')) fail(`${name}: the page shows ${JSON.stringify(output)}`);
+      // (The runtime ends a program by throwing its ExitStatus, which the page sees.)
+      const errors = page.errors.filter(e => !e.startsWith('ExitStatus'));
+      if (errors.length) fail(`${name}: ${errors.join('; ')}`);
+      await page.close();
+    }
+    const mb = n => (n / 1048576).toFixed(1) + ' MiB';
+    return `${Object.entries(said).map(([name, text]) => `${name}: ${text}`).join('; ')}; ` +
+           `each source shown as its file; examples.data ${mb(fs.statSync(path.join(site, 'examples.data')).size)}`;
   },
 
   // What a player waits for and gets: the site's size as served and gzipped,
