@@ -90,6 +90,10 @@ function(build_with_pkg_config module source program)
         message(FATAL_ERROR "pkg-config ${module} failed: ${flags}")
     endif()
     separate_arguments(flags UNIX_COMMAND "${flags}")
+    # Debian's libpulse names its private library (in a folder of its own) among
+    # the static flags; linked only as needed, the program does not depend on
+    # it directly, so the loader need not find it on its own path.
+    list(PREPEND flags -Wl,--as-needed)
     # A sanitized library needs the sanitizer runtimes, which no .pc names.
     if(SANITIZE)
         list(APPEND flags -fsanitize=address,undefined)
