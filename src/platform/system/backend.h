@@ -1,8 +1,8 @@
 // The backend contract: the few things that differ between a real window and a
 // headless run, and the one backend in use. The window system, the tick
 // counter, the display and the mixer call the backend; the backend feeds input
-// in through input_feed.h and reads the time and the pass count from ticks.h.
-// No SDL type appears here.
+// in through input_feed.h, reads the time and the pass count from ticks.h and
+// the last frame presented from presentation.h. No SDL type appears here.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,23 @@
 
 // Fills frames stereo frames (2 floats each) of audio; called by the output.
 using AudioPull = void (*)(float* stereo, int frames, void* user);
+
+// One 8-bit frame handed to the backend, and what changed since the frame
+// handed over before it: the presentation (presentation.h) finds that, so
+// that no backend compares frames itself.
+struct PresentedFrame {
+    const std::uint8_t* pixels = nullptr;       // width x height palette indices, the rows
+                                                // pitch bytes apart
+    int pitch = 0;                              // bytes from one row to the next, >= width
+    int width = 0, height = 0;                  // in pixels, each at least 1
+    const std::uint8_t* palette_rgb = nullptr;  // 256 entries of r, g, b bytes
+    int changed_top = 0;           // rows [changed_top, changed_bottom) hold every index that
+    int changed_bottom = 0;        // differs from the frame before (all rows for the first
+                                   // frame of a display and after a change of size); an empty
+                                   // range when no index changed
+    bool palette_changed = false;  // the palette differs from the frame before's (true
+                                   // for the first frame of a display)
+};
 
 class Backend {
 public:
@@ -33,10 +50,13 @@ public:
     virtual int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
                             std::int32_t* bottom) = 0;
 
-    // shows one 8-bit frame through its palette (256 entries of r, g, b bytes);
-    // the pixels are width x height, rows pitch bytes apart
-    virtual void present(const std::uint8_t* pixels, int pitch, int width, int height,
-                         const std::uint8_t* palette_rgb) = 0;
+    // shows the frame: on a flip, and when the front surface or its palette
+    // changed, at most once per display refresh; also when nothing changed (an
+    // empty range), so that a window that must be drawn whole (just opened,
+    // exposed, resized) is drawn from the frame's pixels. The frame's memory is
+    // valid during the call only; last_presented_frame() (presentation.h) is
+    // still the frame before it until the call returns.
+    virtual void present(const PresentedFrame& frame) = 0;
 
     // starts audio output that pulls 32-bit float stereo frames from pull; the
     // output rate goes to *rate; 1, or 0 when there is none (the caller goes on
@@ -60,7 +80,7 @@ public:
     int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
         return 0;
     }
-    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
+    void present(const PresentedFrame&) override {}
     int open_audio(AudioPull, void*, int*) override { return 0; }
     void close_audio() override {}
 };
