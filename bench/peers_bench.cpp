@@ -25,8 +25,8 @@
 #include "game/world.h"
 #include "gfx/bob.h"
 #include "gfx/display.h"
+#include "platform/backends/frame_colours.h"
 #include "platform/backends/headless/headless_backend.h"
-#include "platform/backends/present8.h"
 #include "platform/system/backend.h"
 #include "platform/system/dinput.h"
 #include "platform/system/win32.h"
@@ -731,15 +731,17 @@ public:
     int window_rect(std::int32_t* l, std::int32_t* t, std::int32_t* r, std::int32_t* b) override {
         return inner_->window_rect(l, t, r, b);
     }
-    void present(const std::uint8_t* pixels, int pitch, int width, int height,
-                 const std::uint8_t* palette_rgb) override {
-        if (!shown_.take(pixels, pitch, width, height, palette_rgb)) return;
-        out_.resize(static_cast<std::size_t>(width) * height);
+    void present(const PresentedFrame& f) override {
+        auto size = static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height);
+        bool whole = out_.size() != size || f.palette_changed;
+        if (!whole && f.changed_top >= f.changed_bottom) return;
+        out_.resize(size);
         std::uint32_t table[256];
-        make_expand_table(palette_rgb, table);
-        int top = shown_.changed_top, rows = shown_.changed_bottom - top;
-        expand_indices32(pixels + static_cast<std::ptrdiff_t>(top) * pitch, pitch, width, rows,
-                         table, out_.data() + static_cast<std::ptrdiff_t>(top) * width, 4 * width);
+        make_expand_table(f.palette_rgb, table);
+        int top = whole ? 0 : f.changed_top, rows = (whole ? f.height : f.changed_bottom) - top;
+        expand_indices32(f.pixels + static_cast<std::ptrdiff_t>(top) * f.pitch, f.pitch, f.width,
+                         rows, table, out_.data() + static_cast<std::ptrdiff_t>(top) * f.width,
+                         4 * f.width);
         benchmark::DoNotOptimize(out_.data());
     }
     int open_audio(AudioPull pull, void* user, int* rate) override {
@@ -749,7 +751,6 @@ public:
 
 private:
     std::unique_ptr<Backend> inner_;
-    ShownFrame shown_;
     std::vector<std::uint32_t> out_;
 };
 

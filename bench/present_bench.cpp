@@ -3,9 +3,9 @@
 // with the renderer SDL picks), beside one memcpy of the frame's indices: the
 // CPU time of the calling thread that a presenter's draw takes, the swap that
 // follows it excluded. Each is measured for a frame of which every row changed
-// and one of which 8 rows changed; ShownFrame::take, which finds those rows for
-// both presenters, is measured beside them. The floor of both is the one
-// memcpy of the whole frame.
+// and one of which 8 rows changed; the platform's present_frame, which finds
+// those rows for every backend (and keeps the frame), is measured beside them.
+// The floor of both is the one memcpy of the whole frame.
 //
 // It needs a display (scripts/bench runs it under xvfb-run, whose OpenGL is
 // Mesa's software rasterizer: its draws run on other threads, at the swap, and
@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "bench_table.h"
-#include "platform/backends/present8.h"
 #include "platform/backends/sdl/cpu_presenter.h"
 #include "platform/backends/sdl/gl_presenter.h"
+#include "platform/system/presentation.h"
 
 namespace {
 
@@ -93,8 +93,8 @@ struct Window {
 };
 
 // One presenter's draws of the two frames by turns, as the SDL backend makes
-// them: ShownFrame::take finds the rows that changed, the draw is timed, the
-// swap follows. Two of each first, to settle (shader variants, buffers).
+// them: given the rows that changed, the draw is timed, the swap follows. Two
+// of each first, to settle (shader variants, buffers).
 void draw(benchmark::State& st, bool gl, bool every_row) {
     std::string why;
     Window w(gl, &why);
@@ -103,47 +103,46 @@ void draw(benchmark::State& st, bool gl, bool every_row) {
         return;
     }
     Frames f = frames(every_row);
-    ShownFrame shown;
     int turn = 0;
-    auto take_next = [&] {
-        const Bytes& frame = turn++ % 2 ? f.b : f.a;
-        shown.take(frame.data(), W, W, H, f.rgb.data());
-        return frame.data();
-    };
-    auto draw_taken = [&](const std::uint8_t* frame) {
-        return w.presenter->draw(frame, W, W, H, f.rgb.data(), shown.changed_top,
-                                 shown.changed_bottom);
+    auto next_frame = [&] { return (turn++ % 2 ? f.b : f.a).data(); };
+    auto draw_frame = [&](const std::uint8_t* frame) {
+        PresentedFrame p{
+            frame, W, W, H, f.rgb.data(), every_row ? 0 : kFewTop, every_row ? H : kFewBottom,
+            false};
+        return w.presenter->draw(p, false);
     };
     for (int i = 0; i < 4; ++i) {
-        if (draw_taken(take_next()) != DrawResult::drawn) {
+        if (draw_frame(next_frame()) != DrawResult::drawn) {
             st.SkipWithError("the presenter does not draw");
             return;
         }
         w.presenter->swap();
     }
-    const std::uint8_t* frame = take_next();
+    const std::uint8_t* frame = next_frame();
     for (auto _ : st) {
-        draw_taken(frame);
+        draw_frame(frame);
         st.PauseTiming();
         w.presenter->swap();
-        frame = take_next();
+        frame = next_frame();
         st.ResumeTiming();
     }
 }
 
-// The same loop around ShownFrame::take, and around one memcpy of the frame
-// (of the same two frames by turns), so that each has the same cost of pausing
-// the timer.
-void take(benchmark::State& st, bool every_row) {
+// The same loop around present_frame to a backend that draws nothing, and
+// around one memcpy of the frame (of the same two frames by turns), so that
+// each has the same cost of pausing the timer.
+void changes(benchmark::State& st, bool every_row) {
     Frames f = frames(every_row);
-    ShownFrame shown;
+    set_backend(std::make_unique<NullBackend>());
     int turn = 0;
     for (auto _ : st) {
         const Bytes& frame = turn++ % 2 ? f.b : f.a;
-        benchmark::DoNotOptimize(shown.take(frame.data(), W, W, H, f.rgb.data()));
+        present_frame(frame.data(), W, W, H, f.rgb.data());
+        benchmark::DoNotOptimize(last_presented_frame());
         st.PauseTiming();
         st.ResumeTiming();
     }
+    set_backend(nullptr);
 }
 
 void copy(benchmark::State& st) {
@@ -195,7 +194,7 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark((op + "cpu").c_str(), draw, false, every_row)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark((op + "take").c_str(), take, every_row)
+        benchmark::RegisterBenchmark((op + "changes").c_str(), changes, every_row)
             ->Unit(benchmark::kMicrosecond);
         if (every_row)
             benchmark::RegisterBenchmark((op + "floor").c_str(), copy)

@@ -58,14 +58,15 @@ public:
     }
     int pictures() const { return pictures_; }
 
-    void present(const std::uint8_t* pixels, int pitch, int width, int height,
-                 const std::uint8_t* palette_rgb) override {
+    void present(const PresentedFrame& frame) override {
         std::uint32_t now = get_tick_count();
         if (scene_.empty() || now - last_ < static_cast<std::uint32_t>(every_ms_)) return;
         last_ = now;
         char name[160];
         std::snprintf(name, sizeof name, "%s/%s_%03d.png", dir_.c_str(), scene_.c_str(), count_++);
-        if (write_png8(name, pixels, pitch, width, height, palette_rgb)) ++pictures_;
+        if (write_png8(name, frame.pixels, frame.pitch, frame.width, frame.height,
+                       frame.palette_rgb))
+            ++pictures_;
     }
 
 private:

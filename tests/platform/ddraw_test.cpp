@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/system/backend.h"
+#include "platform/system/presentation.h"
 #include "test_util.h"
 
 namespace {
@@ -473,12 +474,16 @@ TEST(Palettes, RangesPastTheLastEntryAreRefused) {
 // What the screen receives: a backend that keeps the frames it is given.
 class FrameCatcher : public NullBackend {
 public:
-    void present(const std::uint8_t* pixels, int, int, int, const std::uint8_t* rgb) override {
+    void present(const PresentedFrame& f) override {
         ++presents;
-        first_pixel = pixels[0];
-        first_red = rgb[3 * pixels[0]];
+        first_pixel = f.pixels[0];
+        first_red = f.palette_rgb[3 * f.pixels[0]];
+        top = f.changed_top;
+        bottom = f.changed_bottom;
+        palette_changed = f.palette_changed;
     }
-    static inline int presents = 0, first_pixel = -1, first_red = -1;
+    static inline int presents = 0, first_pixel = -1, first_red = -1, top = -1, bottom = -1;
+    static inline bool palette_changed = false;
 };
 
 class Presentation : public ::testing::Test {
@@ -558,6 +563,40 @@ TEST_F(Presentation, PaletteAndFrontChangesShowWithoutAFlip) {
     yield_processor();
     EXPECT_EQ(2, FrameCatcher::presents);
     EXPECT_EQ(5, FrameCatcher::first_pixel);
+}
+
+// The backend is handed the rows that changed since the frame before, and a
+// change of the palette once; a present that changed nothing hands none.
+TEST_F(Presentation, TheBackendIsHandedWhatChangedOnce) {
+    const PresentedFrame* first = last_presented_frame();  // SetUp's: a display's first
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(0, first->changed_top);
+    EXPECT_EQ(32, first->changed_bottom);
+    EXPECT_TRUE(first->palette_changed);
+    RECT rows{0, 12, 64, 20};
+    DDBLTFX fx{sizeof(DDBLTFX), 9};
+    back->blt(&rows, nullptr, nullptr, DDBLT_COLORFILL, &fx);
+    ASSERT_EQ(DD_OK, front->flip(nullptr, DDFLIP_WAIT));
+    EXPECT_EQ(1, FrameCatcher::presents);
+    EXPECT_EQ(12, FrameCatcher::top);
+    EXPECT_EQ(20, FrameCatcher::bottom);
+    EXPECT_FALSE(FrameCatcher::palette_changed);
+    EXPECT_EQ(9, last_presented_frame()->pixels[64 * 19]);  // kept, its rows packed
+
+    PALETTEENTRY red{200, 0, 0, 0};
+    palette->set_entries(0, 0, 1, &red);
+    present_if_changed();
+    EXPECT_EQ(2, FrameCatcher::presents);
+    EXPECT_TRUE(FrameCatcher::palette_changed);
+    EXPECT_EQ(FrameCatcher::top, FrameCatcher::bottom);  // no row changed
+
+    DDSURFACEDESC2 d{};
+    front->lock(nullptr, &d, DDLOCK_WAIT, nullptr);
+    front->unlock(nullptr);  // changes nothing, but is shown
+    present_if_changed();
+    EXPECT_EQ(3, FrameCatcher::presents);
+    EXPECT_FALSE(FrameCatcher::palette_changed);
+    EXPECT_EQ(FrameCatcher::top, FrameCatcher::bottom);
 }
 
 TEST_F(Presentation, OnePrimaryAtATimeAndVerticalBlankOnTheRefresh) {

@@ -17,6 +17,7 @@
 #include "platform/formats/input_script.h"
 #include "platform/formats/png_file.h"
 #include "platform/formats/wav_writer.h"
+#include "platform/system/presentation.h"
 #include "raster/bitmap.h"
 #include "shell/trace.h"
 #include "support/error_log.h"
@@ -134,9 +135,9 @@ TEST(FileIo, EveryWriterSaysAndCountsAFileItCouldNotWrite) {
     EXPECT_EQ(0, write_png8("/dev/full", pixels, 64, 64, 64, palette, &failure));
     BackendOptions outputs;
     outputs.shots_dir = not_a_folder + "/shots";
-    std::unique_ptr<Backend> headless = make_headless_backend(outputs);
-    headless->present(pixels, 64, 64, 64, palette);
-    headless.reset();  // writes the frame kept
+    set_backend(make_headless_backend(outputs));
+    present_frame(pixels, 64, 64, 64, palette);
+    set_backend(nullptr);  // writes the frame kept
     std::string err = ::testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(4, count_of(err, said)) << err;

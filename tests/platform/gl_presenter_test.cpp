@@ -15,9 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/backends/present8.h"
+#include "platform/backends/frame_colours.h"
 #include "platform/backends/sdl/cpu_presenter.h"
 #include "platform/backends/sdl/sdl_backend.h"
+#include "platform/system/presentation.h"
 #include "platform/system/win32.h"
 #include "test_util.h"
 
@@ -78,22 +79,23 @@ std::string first_difference(const Picture& a, const Picture& b, int out_w) {
     return "";
 }
 
-// One window and its presenter, drawing frames as the backend does: the rows
-// that changed are those ShownFrame finds.
+// One window and its presenter, drawing frames as the backend does: told what
+// changed since the frame drawn before.
 struct Shown {
     SDL_Window* window = nullptr;
     std::unique_ptr<Presenter> presenter;
-    ShownFrame shown;
 
     ~Shown() {
         presenter.reset();
         if (window) SDL_DestroyWindow(window);
     }
-    // draws the frame; false when the presenter did not draw it
-    bool draw(const Frame& f) {
-        shown.take(f.pixels.data(), kPitch, kW, kH, f.rgb.data());
-        return presenter->draw(f.pixels.data(), kPitch, kW, kH, f.rgb.data(), shown.changed_top,
-                               shown.changed_bottom) == DrawResult::drawn;
+    // draws the frame, of which rows [top, bottom) and, with palette_changed,
+    // the palette changed since the last draw (with whole: everything); false
+    // when the presenter did not draw it
+    bool draw(const Frame& f, int top, int bottom, bool palette_changed, bool whole = false) {
+        PresentedFrame frame{f.pixels.data(), kPitch, kW,     kH,
+                             f.rgb.data(),    top,    bottom, palette_changed};
+        return presenter->draw(frame, whole) == DrawResult::drawn;
     }
     // what was drawn, read back before the swap, which follows
     Picture read() {
@@ -210,22 +212,23 @@ TEST_F(GlPresenterTest, ShowsWhatTheCpuShows) {
         ASSERT_TRUE(open_cpu(&paths[2].shown, "software", size.w, size.h));
         ASSERT_TRUE(!size.whole_multiple || open_cpu(&paths[3].shown, "", size.w, size.h));
         Frame f = random_frame(1);
-        auto check = [&](const char* what) {
+        auto check = [&](const char* what, int top, int bottom, bool palette_changed, bool whole) {
             Picture want = expected(f, size.w, size.h);
             for (Path& path : paths) {
                 if (!path.shown.presenter) continue;
-                ASSERT_TRUE(path.shown.draw(f)) << path.name << ", " << what;
+                ASSERT_TRUE(path.shown.draw(f, top, bottom, palette_changed, whole))
+                    << path.name << ", " << what;
                 EXPECT_EQ("", first_difference(path.shown.read(), want, size.w))
                     << path.name << ", " << what;
             }
         };
-        check("whole frame");
+        check("whole frame", 0, kH, true, true);
         for (int y = 90; y < 94; ++y)
             for (int x = 0; x < kW; x += 3) f.pixels[y * kPitch + x] ^= 0xA5;
         f.pixels[(kH - 1) * kPitch + kW - 1] ^= 1;  // the last pixel, alone
-        check("a few rows changed");
+        check("a few rows changed", 90, kH, false, false);
         for (int i = 0; i < 256; i += 5) f.rgb[3 * i + i % 3] ^= 0x3C;
-        check("palette changed");
+        check("palette changed", 0, 0, true, false);
     }
 }
 
@@ -243,7 +246,7 @@ TEST_F(GlPresenterTest, FollowsTheWindowsSize) {
     for (auto [w, h] : {std::pair{2 * kW, 2 * kH + 40}, std::pair{kW + 1, kH}, std::pair{kW, kH}}) {
         SDL_SetWindowSize(gl.window, w, h);
         gl.presenter->show_black();
-        ASSERT_TRUE(gl.draw(f));
+        ASSERT_TRUE(gl.draw(f, 0, kH, true, true));  // after show_black, as the backend does
         FrameRect to = fit_frame(kW, kH, w, h);
         GLint viewport[4] = {};
         get_integers(GL_VIEWPORT, viewport);
@@ -277,7 +280,7 @@ TEST_F(GlPresenterTest, TheBackendDrawsWithTheRendererAskedFor) {
         set_backend(make_sdl_backend(options));
         ::testing::internal::CaptureStderr();
         ASSERT_EQ(1, backend()->open_window("t", kW, kH));
-        backend()->present(f.pixels.data(), kPitch, kW, kH, f.rgb.data());
+        present_frame(f.pixels.data(), kPitch, kW, kH, f.rgb.data());
         std::string said = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(std::string::npos, said.find("renderer")) << said;
         SDL_Window* window = SDL_GL_GetCurrentWindow();

@@ -14,6 +14,7 @@
 
 #include "platform/backends/sdl/screenshot_file.h"
 #include "platform/system/input_feed.h"
+#include "platform/system/presentation.h"
 #include "platform/system/ticks.h"
 #include "platform/system/win32.h"
 #include "support/clock.h"
@@ -148,7 +149,7 @@ TEST(SdlBackend, ScreenshotNamesAndFolder) {
     ASSERT_EQ(1, backend()->open_window("t", 64, 32));
     std::vector<std::uint8_t> frame(64 * 32, 7);
     std::uint8_t palette[768] = {};
-    backend()->present(frame.data(), 64, 64, 32, palette);
+    present_frame(frame.data(), 64, 64, 32, palette);
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
     e.key.keysym.scancode = SDL_SCANCODE_F12;
@@ -199,14 +200,13 @@ TEST(SdlBackend, TheWindowShowsEachFrameWhole) {
             }
         return true;
     };
-    Backend* b = backend();
-    b->present(frame.data(), w, w, h, rgb.data());
+    present_frame(frame.data(), w, w, h, rgb.data());
     EXPECT_TRUE(shows_frame());
     for (int y = h / 3; y < h / 2; ++y) frame[static_cast<std::size_t>(y) * w + y % w] ^= 0x5A;
-    b->present(frame.data(), w, w, h, rgb.data());
+    present_frame(frame.data(), w, w, h, rgb.data());
     EXPECT_TRUE(shows_frame());
     rgb[3 * frame[0]] ^= 0xFF;
-    b->present(frame.data(), w, w, h, rgb.data());
+    present_frame(frame.data(), w, w, h, rgb.data());
     EXPECT_TRUE(shows_frame());
     set_backend(nullptr);
 }
@@ -225,7 +225,7 @@ TEST(SdlBackend, WithoutOpenGlTheCpuDraws) {
         EXPECT_EQ(renderer == FrameRenderer::gl, said.find("vantorel17: --renderer gl: ") == 0);
         std::vector<std::uint8_t> frame(320 * 200, 5), rgb(768);
         rgb[15] = 10, rgb[16] = 20, rgb[17] = 30;
-        backend()->present(frame.data(), 320, 320, 200, rgb.data());
+        present_frame(frame.data(), 320, 320, 200, rgb.data());
         SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(1));
         ASSERT_NE(nullptr, s);
         Uint8 r = 0, g = 0, b = 0;

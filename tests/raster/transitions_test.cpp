@@ -23,9 +23,8 @@ public:
     void idle() override {
         if (on_idle) on_idle();
     }
-    void present(const std::uint8_t* pixels, int pitch, int width, int height,
-                 const std::uint8_t*) override {
-        if (on_present) on_present(pixels, pitch, width, height);
+    void present(const PresentedFrame& f) override {
+        if (on_present) on_present(f.pixels, f.pitch, f.width, f.height);
     }
 };
 

@@ -16,7 +16,7 @@ int presents = 0;
 
 class CountingBackend final : public NullBackend {
 public:
-    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override { ++presents; }
+    void present(const PresentedFrame&) override { ++presents; }
 };
 
 // Presents of a 20-frame run of the game without assets, in-process.

@@ -1,10 +1,10 @@
 // The backend contract: the devices, which differ between a real window, a
 // headless run and a browser page, and the one backend in use. The window
 // system, the tick counter, the display and the mixer call the backend; the
-// backend feeds the devices' input in through input_feed.h. Replays, the clock's
-// modes and pacing are the platform's own (replay.h, ticks.h): a backend only
-// drives its window or canvas, its events, its audio output and presentation.
-// No SDL type appears here.
+// backend feeds the devices' input in through input_feed.h and reads the last
+// frame presented from presentation.h. Replays, the clock's modes and pacing are
+// the platform's own (replay.h, ticks.h): a backend only drives its window or
+// canvas, its events, its audio output and presentation. No SDL type appears here.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,23 @@ struct BackendOptions {
     std::string shots_dir;  // headless: every shot_every-th frame as frame_NNNNNN.png here
     int shot_every = 1;
     std::string audio_out;  // headless: the mixed audio as a 16-bit stereo WAV file
+};
+
+// One 8-bit frame handed to the backend, and what changed since the frame
+// handed over before it: the presentation (presentation.h) finds that, so
+// that no backend compares frames itself.
+struct PresentedFrame {
+    const std::uint8_t* pixels = nullptr;       // width x height palette indices, the rows
+                                                // pitch bytes apart
+    int pitch = 0;                              // bytes from one row to the next, >= width
+    int width = 0, height = 0;                  // in pixels, each at least 1
+    const std::uint8_t* palette_rgb = nullptr;  // 256 entries of r, g, b bytes
+    int changed_top = 0;           // rows [changed_top, changed_bottom) hold every index that
+    int changed_bottom = 0;        // differs from the frame before (all rows for the first
+                                   // frame of a display and after a change of size); an empty
+                                   // range when no index changed
+    bool palette_changed = false;  // the palette differs from the frame before's (true
+                                   // for the first frame of a display)
 };
 
 class Backend {
@@ -58,10 +75,13 @@ public:
     virtual int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
                             std::int32_t* bottom) = 0;
 
-    // shows one 8-bit frame through its palette (256 entries of r, g, b bytes);
-    // the pixels are width x height, rows pitch bytes apart
-    virtual void present(const std::uint8_t* pixels, int pitch, int width, int height,
-                         const std::uint8_t* palette_rgb) = 0;
+    // shows the frame: on a flip, and when the front surface or its palette
+    // changed, at most once per display refresh; also when nothing changed (an
+    // empty range), so that a window that must be drawn whole (just opened,
+    // exposed, resized) is drawn from the frame's pixels. The frame's memory is
+    // valid during the call only; last_presented_frame() (presentation.h) is
+    // still the frame before it until the call returns.
+    virtual void present(const PresentedFrame& frame) = 0;
 
     // starts audio output that pulls 32-bit float stereo frames from pull; the
     // output rate goes to *rate; 1, or 0 when there is none (the caller goes on
@@ -87,7 +107,7 @@ public:
     int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
         return 0;
     }
-    void present(const std::uint8_t*, int, int, int, const std::uint8_t*) override {}
+    void present(const PresentedFrame&) override {}
     int open_audio(AudioPull, void*, int*) override { return 0; }
     void close_audio() override {}
 };

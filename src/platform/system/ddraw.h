@@ -3,13 +3,13 @@
 // rows padded to 32 bytes, blits with stretching, source colour key and the
 // destination's clipper, colour fills, locks, flips that swap memory. The front
 // surface is shown through the backend after every flip and whenever it or its
-// palette changed (see present_if_changed). Results: DD_OK (0) or a negative error.
+// palette changed (presentation.h). Results: DD_OK (0) or a negative error.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "platform/system/key_runs.h"
+#include "platform/system/blit.h"
 #include "platform/system/types.h"
 
 // ---- results and published constants ------------------------------------------
@@ -235,36 +235,11 @@ public:
 private:
     DirectDrawSurface(DirectDraw* owner, int width, int height, int bpp, std::uint32_t caps);
     ~DirectDrawSurface() override;
-    HRESULT color_fill(const RECT& dest, std::uint32_t color);
-    HRESULT clip_rects(const RECT& dest, std::vector<RECT>* out) const;
+    // the clip rectangles in force (window: room for a window's), or null when
+    // no clipper is attached
+    const std::vector<RECT>* clip_list(std::vector<RECT>* window) const;
+    SurfaceMemory memory_of() const;  // the memory as blit.h reads and writes it
     void changed();
-    // source rectangle s shrunk or stretched to width x height, made again
-    // when the pixels changed since it was made
-    const std::uint8_t* scaled_copy(const RECT& s, int width, int height, int* pitch);
-
-    // The runs of a keyed 8-bit picture, made on its second keyed blit with the
-    // same pixels and key, so that a picture that changes between its blits is
-    // never encoded.
-    struct RunCache {
-        KeyRuns runs;
-        std::uint64_t made = 0, seen = 0;  // the pixels' version encoded, and last blitted
-        std::uint32_t key = 0, seen_key = 0;
-    };
-    // the runs to draw pixels (width x height, version) keyed with key from,
-    // or null for the blend
-    static const KeyRuns* runs_for(RunCache& cache, const std::uint8_t* pixels, int pitch,
-                                   int width, int height, std::uint64_t version, std::uint32_t key);
-
-    // The last stretched picture taken from this surface, kept because a game
-    // draws the same sprite at the same size many times a frame.
-    struct ScaledCopy {
-        std::vector<std::uint8_t> pixels;
-        RECT source{};
-        int width = 0, height = 0;
-        std::uint64_t version = 0;  // version_ when made; 0: none
-        std::uint64_t made = 0;     // which making of a scaled copy this one is
-        RunCache runs;
-    };
 
     int width_, height_, bpp_, pitch_;
     std::uint32_t caps_;
@@ -278,8 +253,7 @@ private:
     DirectDrawSurface* back_ = nullptr;   // the attached back buffer of a primary
     DirectDrawSurface* front_ = nullptr;  // the primary a back buffer belongs to
     std::uint64_t version_ = 1;           // counts changes of the pixels
-    ScaledCopy scaled_;
-    RunCache runs_;
+    BlitCaches caches_;                   // kept for blits from this surface
     friend class DirectDraw;
 };
 
@@ -306,8 +280,6 @@ public:
     // at zero frees the object and every surface, palette and clipper left
     std::uint32_t release();
 
-    int mode_bpp() const { return bpp_; }
-
 private:
     DirectDraw() = default;
     ~DirectDraw();
@@ -327,10 +299,3 @@ private:
 // a new display object for the IID_IDirectDraw7 interface; its mode starts as the
 // desktop's, 1280 x 1024 at 8 bits; DDERR_INVALIDPARAMS for another interface
 HRESULT direct_draw_create_ex(const void* guid, DirectDraw** out, int iid, void* outer);
-
-// ---- presentation (the present hook of ticks.h while a display object lives) -------
-
-// shows the front surface through the backend when it or its palette changed
-// since it was last shown, or while it is locked (its memory may be changing),
-// at most once per display refresh on the real clock
-void present_if_changed();

@@ -3,18 +3,18 @@
 // pulled at each new pass for the virtual milliseconds since the last one, so the
 // mixer moves on exactly with the virtual clock, and can be kept as a WAV file.
 // A pass may show its picture more than once (a palette change, then a flip);
-// the last picture of each kept frame is written once, when a later frame is
-// shown or the run ends.
+// the last picture of each kept frame is written once, from the frame the
+// platform keeps (presentation.h), when a later frame is shown or the run ends.
 #include "platform/backends/headless/headless_backend.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "platform/formats/png_file.h"
 #include "platform/formats/wav_writer.h"
+#include "platform/system/presentation.h"
 #include "platform/system/ticks.h"
 
 namespace {
@@ -55,24 +55,19 @@ public:
     int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
         return 0;
     }
-    // Keeps the picture of the frame now running (the start-up's pictures count
-    // as frame 0, with the first pass) when shots were asked for and its number
-    // is a multiple of the step; a later picture of the same frame replaces it.
-    void present(const std::uint8_t* pixels, int pitch, int width, int height,
-                 const std::uint8_t* palette_rgb) override {
+    // Marks the frame now running (the start-up's pictures count as frame 0,
+    // with the first pass) for a shot when shots were asked for and its number
+    // is a multiple of the step; a later picture of the same frame replaces its
+    // picture. A frame marked before is written first, while the platform still
+    // keeps its last picture: the frame given here becomes the kept one only
+    // when this returns.
+    void present(const PresentedFrame&) override {
         if (shots_dir_.empty()) return;
         std::uint64_t frame = pass_count() == 0 ? 0 : pass_count() - 1;
+        if (shot_pending_ && shot_frame_ != frame) write_pending_shot();
         if (frame % static_cast<std::uint64_t>(shot_every_) != 0) return;
-        if (shot_.pending && shot_.frame != frame) write_pending_shot();
-        shot_.frame = frame;
-        shot_.width = width;
-        shot_.height = height;
-        shot_.pixels.resize(static_cast<std::size_t>(width) * height);
-        for (int y = 0; y < height; ++y)
-            std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * pitch, width,
-                        shot_.pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
-        std::copy_n(palette_rgb, 768, shot_.palette);
-        shot_.pending = true;
+        shot_frame_ = frame;
+        shot_pending_ = true;
     }
 
     int open_audio(AudioPull pull, void* user, int* rate) override {
@@ -92,26 +87,20 @@ public:
     }
 
 private:
-    // The last picture of a kept pass, not yet written.
-    struct Shot {
-        bool pending = false;
-        std::uint64_t frame = 0;
-        int width = 0, height = 0;
-        std::vector<std::uint8_t> pixels;  // width x height, no padding
-        std::uint8_t palette[768] = {};
-    };
-
+    // Writes the platform's last frame presented as the shot of the marked frame.
     void write_pending_shot() {
-        if (!shot_.pending) return;
-        shot_.pending = false;
+        if (!shot_pending_) return;
+        shot_pending_ = false;
+        const PresentedFrame* shown = last_presented_frame();
+        if (!shown) return;
         char name[64];
         std::snprintf(name, sizeof name, "/frame_%06llu.png",
-                      static_cast<unsigned long long>(shot_.frame));
+                      static_cast<unsigned long long>(shot_frame_));
         std::string path = shots_dir_ + name;
         // every failed frame is counted, the first one said
         std::string failure = "cannot write " + path;
-        if (write_png8(path.c_str(), shot_.pixels.data(), shot_.width, shot_.width, shot_.height,
-                       shot_.palette, &failure)) {
+        if (write_png8(path.c_str(), shown->pixels, shown->pitch, shown->width, shown->height,
+                       shown->palette_rgb, &failure)) {
             ++shots_written_;
         } else if (!warned_) {
             std::fprintf(stderr, "vantorel17: %s\n", failure.c_str());
@@ -140,7 +129,8 @@ private:
     std::string shots_dir_;  // empty: no shots
     int shot_every_;
     bool warned_ = false;
-    Shot shot_;
+    bool shot_pending_ = false;        // the last picture of shot_frame_ is to be written
+    std::uint64_t shot_frame_ = 0;     // the frame marked for a shot
     std::uint64_t shots_written_ = 0;  // PNG files written
     WavWriter wav_;
     AudioPull pull_ = nullptr;

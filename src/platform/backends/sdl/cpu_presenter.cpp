@@ -1,12 +1,12 @@
 // The CPU presenter: SDL's renderer, a streaming ARGB texture of the frame's
-// size and the palette expansion of present8.
+// size and the palette expansion of frame_colours.
 #include "platform/backends/sdl/cpu_presenter.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 
-#include "platform/backends/present8.h"
+#include "platform/backends/frame_colours.h"
 
 namespace {
 
@@ -23,8 +23,7 @@ public:
         SDL_DestroyRenderer(renderer_);
     }
 
-    DrawResult draw(const std::uint8_t* pixels, int pitch, int width, int height,
-                    const std::uint8_t* palette_rgb, int top, int bottom) override;
+    DrawResult draw(const PresentedFrame& frame, bool whole) override;
     void swap() override { SDL_RenderPresent(renderer_); }
     void show_black() override;
     const char* name() const override { return "cpu"; }
@@ -43,11 +42,14 @@ void CpuPresenter::show_black() {
     SDL_RenderPresent(renderer_);
 }
 
-// Expands the palette indices of the rows that changed through a 256-entry
-// table into the streaming texture and copies it scaled into the window's real
-// size, its aspect kept, with black bars around it.
-DrawResult CpuPresenter::draw(const std::uint8_t* pixels, int pitch, int width, int height,
-                              const std::uint8_t* palette_rgb, int top, int bottom) {
+// Expands the palette indices of the rows that changed (all of them when the
+// palette did) through a 256-entry table into the streaming texture and copies
+// it scaled into the window's real size, its aspect kept, with black bars
+// around it.
+DrawResult CpuPresenter::draw(const PresentedFrame& frame, bool whole) {
+    const std::uint8_t* pixels = frame.pixels;
+    int pitch = frame.pitch, width = frame.width, height = frame.height;
+    int top = frame.changed_top, bottom = frame.changed_bottom;
     bool fresh = !texture_ || texture_w_ != width || texture_h_ != height;
     if (fresh) {
         if (texture_) SDL_DestroyTexture(texture_);
@@ -59,6 +61,8 @@ DrawResult CpuPresenter::draw(const std::uint8_t* pixels, int pitch, int width, 
         // The picture is opaque: copied, never blended (which SDL would do by
         // default for a format with alpha, pixel by pixel in software).
         SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+    }
+    if (fresh || whole || frame.palette_changed) {
         top = 0;
         bottom = height;
     }
@@ -66,7 +70,7 @@ DrawResult CpuPresenter::draw(const std::uint8_t* pixels, int pitch, int width, 
     bottom = std::clamp(bottom, top, height);  // none: the picture is drawn again as it is
     if (top < bottom) {
         Uint32 table[256];
-        make_expand_table(palette_rgb, table);
+        make_expand_table(frame.palette_rgb, table);
         SDL_Rect rows{0, top, width, bottom - top};
         void* out = nullptr;
         int out_pitch = 0;

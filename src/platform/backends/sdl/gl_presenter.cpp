@@ -21,7 +21,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/backends/present8.h"
+#include "platform/backends/frame_colours.h"
 
 namespace {
 
@@ -154,8 +154,7 @@ public:
     // the reason in *why, when something is missing or does not build
     bool set_up(bool hardware_only, std::string* why);
 
-    DrawResult draw(const std::uint8_t* pixels, int pitch, int width, int height,
-                    const std::uint8_t* palette_rgb, int top, int bottom) override;
+    DrawResult draw(const PresentedFrame& frame, bool whole) override;
     void swap() override { SDL_GL_SwapWindow(window_); }
     void show_black() override;
     const char* name() const override { return "gl"; }
@@ -177,9 +176,7 @@ private:
     GLuint textures_[2] = {};  // the frame's indices, the palette
     int texture_w_ = 0, texture_h_ = 0;
     GLint picture_size_ = -1, frame_size_ = -1, step_high_ = -1, step_low_ = -1;  // uniforms
-    FrameRect scaled_to_;  // the picture's rectangle that the uniforms hold
-    bool palette_loaded_ = false;
-    std::uint8_t palette_[768] = {};    // the palette uploaded last
+    FrameRect scaled_to_;               // the picture's rectangle that the uniforms hold
     std::vector<std::uint8_t> packed_;  // rows packed for an upload without a row length
 };
 
@@ -308,9 +305,6 @@ bool GlPresenter::set_up(bool hardware_only, std::string* why) {
 }
 
 void GlPresenter::upload_palette(const std::uint8_t* palette_rgb) {
-    if (palette_loaded_ && std::memcmp(palette_, palette_rgb, sizeof palette_) == 0) return;
-    std::memcpy(palette_, palette_rgb, sizeof palette_);
-    palette_loaded_ = true;
     std::uint8_t rgba[1024];
     for (int i = 0; i < 256; ++i) {
         rgba[4 * i] = palette_rgb[3 * i];
@@ -359,22 +353,23 @@ void GlPresenter::set_scale(int width, int height, const FrameRect& to) {
     gl_.Uniform2f(step_low_, static_cast<GLfloat>(sx & 255), static_cast<GLfloat>(sy & 255));
 }
 
-DrawResult GlPresenter::draw(const std::uint8_t* pixels, int pitch, int width, int height,
-                             const std::uint8_t* palette_rgb, int top, int bottom) {
+// Uploads the rows that changed and the palette when it changed (both whole
+// for a whole draw or a frame of a new size), then draws.
+DrawResult GlPresenter::draw(const PresentedFrame& frame, bool whole) {
     if (!make_current()) return DrawResult::lost;
+    int width = frame.width, height = frame.height;
     if (texture_w_ != width || texture_h_ != height) {
         gl_.TexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, width, height, 0, GL_LUMINANCE,
                        GL_UNSIGNED_BYTE, nullptr);
         texture_w_ = width;
         texture_h_ = height;
         scaled_to_ = {};
-        top = 0;
-        bottom = height;
+        whole = true;
     }
-    upload_palette(palette_rgb);
-    top = std::clamp(top, 0, height);
-    bottom = std::clamp(bottom, top, height);
-    if (top < bottom) upload_rows(pixels, pitch, width, top, bottom);
+    if (whole || frame.palette_changed) upload_palette(frame.palette_rgb);
+    int top = whole ? 0 : std::clamp(frame.changed_top, 0, height);
+    int bottom = whole ? height : std::clamp(frame.changed_bottom, top, height);
+    if (top < bottom) upload_rows(frame.pixels, frame.pitch, width, top, bottom);
 
     int out_w = 0, out_h = 0;
     SDL_GL_GetDrawableSize(window_, &out_w, &out_h);

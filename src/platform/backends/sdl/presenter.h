@@ -7,7 +7,7 @@
 // OpenGL shader).
 #pragma once
 
-#include <cstdint>
+#include "platform/system/backend.h"
 
 // What a draw did: drew the frame for the swap; drew nothing this time (the
 // next frame is to be given whole); or found its device gone, so that the
@@ -17,12 +17,11 @@ enum class DrawResult { drawn, retry, lost };
 class Presenter {
 public:
     virtual ~Presenter() = default;
-    // draws the frame (width x height indices, rows pitch bytes apart, colours
-    // of palette_rgb's 256 r, g, b triples) for the next swap; rows [top, bottom)
-    // are the ones that changed since the last frame drawn (a presenter draws
-    // whole its first frame and one of another size)
-    virtual DrawResult draw(const std::uint8_t* pixels, int pitch, int width, int height,
-                            const std::uint8_t* palette_rgb, int top, int bottom) = 0;
+    // draws the frame for the next swap: of what the last frame drawn showed,
+    // the frame's changed rows and, when it says so, its palette; with whole,
+    // everything (the window lost its picture, or the last draw was retried).
+    // A presenter also draws whole its first frame and one of another size.
+    virtual DrawResult draw(const PresentedFrame& frame, bool whole) = 0;
     // shows what the last draw drew
     virtual void swap() = 0;
     // fills the window black and shows it: when the window opened, changed its

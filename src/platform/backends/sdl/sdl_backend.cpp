@@ -38,9 +38,9 @@
 #include <vector>
 
 #include "platform/backends/key_codes.h"
-#include "platform/backends/present8.h"
 #include "platform/formats/png_file.h"
 #include "platform/system/input_feed.h"
+#include "platform/system/presentation.h"
 #include "platform/system/ticks.h"
 #include "platform/system/virtual_keys.h"
 
@@ -69,8 +69,7 @@ public:
     void set_pointer_visible(bool visible) override;
     int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
                     std::int32_t* bottom) override;
-    void present(const std::uint8_t* pixels, int pitch, int width, int height,
-                 const std::uint8_t* palette_rgb) override;
+    void present(const PresentedFrame& frame) override;
     int open_audio(AudioPull pull, void* user, int* rate) override;
     void close_audio() override;
 
@@ -97,7 +96,8 @@ private:
     bool video_started_ = false;
     bool full_screen_ = false;
     int game_w_ = 0, game_h_ = 0;  // the window's size when not full screen
-    ShownFrame shown_;             // the last frame presented
+    bool stale_ = true;            // the window may not show the last frame presented:
+                                   // opened, exposed, resized, a draw retried
 
     AudioPull pull_ = nullptr;  // what the output pulls from while open
     void* pull_user_ = nullptr;
@@ -275,32 +275,34 @@ void SdlBackend::close_window() {
 }
 
 void SdlBackend::show_black() {
-    shown_.stale = true;
+    stale_ = true;
     if (presenter_) presenter_->show_black();
 }
 
-// Draws the rows that changed since the last picture and shows the picture
-// scaled whole into the window's real size, its aspect kept, with black bars
-// around it. A frame the window shows already is not drawn again. A copy of
-// the indices and the palette is kept for a screenshot.
-void SdlBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
-                         const std::uint8_t* palette_rgb) {
-    if (!presenter_ || !pixels || !palette_rgb || width <= 0 || height <= 0) return;
-    if (!shown_.take(pixels, pitch, width, height, palette_rgb)) return;
-    switch (presenter_->draw(pixels, pitch, width, height, palette_rgb, shown_.changed_top,
-                             shown_.changed_bottom)) {
+// Draws what changed since the last picture (everything when the window may
+// have lost it) and shows the picture scaled whole into the window's real
+// size, its aspect kept, with black bars around it. A frame the window shows
+// already is not drawn again.
+void SdlBackend::present(const PresentedFrame& frame) {
+    if (!presenter_ || !frame.pixels || !frame.palette_rgb || frame.width <= 0 || frame.height <= 0)
+        return;
+    bool changed = frame.palette_changed || frame.changed_top < frame.changed_bottom;
+    if (!changed && !stale_) return;
+    bool whole = stale_;
+    stale_ = false;
+    switch (presenter_->draw(frame, whole)) {
         case DrawResult::drawn:
             presenter_->swap();
             break;
         case DrawResult::retry:
-            shown_.stale = true;  // the next picture is drawn whole
+            stale_ = true;  // the next picture is drawn whole
             break;
         case DrawResult::lost:
             if (std::strcmp(presenter_->name(), "cpu") == 0) break;  // never lost
             std::fprintf(stderr, "vantorel17: OpenGL stopped drawing; drawing on the CPU\n");
             if (!draw_on_the_cpu()) return;
             show_black();
-            present(pixels, pitch, width, height, palette_rgb);
+            present(frame);
             break;
     }
 }
@@ -326,10 +328,11 @@ void SdlBackend::toggle_full_screen() {
     show_black();
 }
 
-// Writes the last frame presented into the pictures folder and says where, or
-// why it could not; play goes on either way.
+// Writes the last frame presented (the one the platform keeps) into the
+// pictures folder and says where, or why it could not; play goes on either way.
 void SdlBackend::save_screenshot() {
-    if (shown_.pixels.empty()) return;
+    const PresentedFrame* shown = last_presented_frame();
+    if (!shown) return;
     std::string folder = user_pictures_folder();
     std::string path = make_folder(folder) ? screenshot_path(folder, std::time(nullptr)) : "";
     if (path.empty()) {
@@ -337,8 +340,8 @@ void SdlBackend::save_screenshot() {
         return;
     }
     std::string failure;
-    if (write_png8(path.c_str(), shown_.pixels.data(), shown_.width, shown_.width, shown_.height,
-                   shown_.palette, &failure)) {
+    if (write_png8(path.c_str(), shown->pixels, shown->pitch, shown->width, shown->height,
+                   shown->palette_rgb, &failure)) {
         std::fprintf(stderr, "vantorel17: screenshot saved to %s\n", path.c_str());
     } else {
         std::fprintf(stderr, "vantorel17: screenshot not saved: %s\n", failure.c_str());
@@ -351,7 +354,7 @@ void SdlBackend::handle(const SDL_Event& e) {
             feed_close_request();
             break;
         case SDL_WINDOWEVENT:
-            shown_.stale = true;
+            stale_ = true;
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) feed_close_request();
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) feed_paint_request();
             // A new size starts black, and with a swap, at which OpenGL drivers

@@ -10,9 +10,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/backends/frame_colours.h"
 #include "platform/backends/key_codes.h"
-#include "platform/backends/present8.h"
 #include "platform/system/input_feed.h"
+#include "platform/system/presentation.h"
 #include "platform/system/virtual_keys.h"
 
 extern "C" {
@@ -71,8 +72,7 @@ public:
     void set_pointer_visible(bool visible) override { v17_web_set_cursor_visible(visible); }
     int window_rect(std::int32_t* left, std::int32_t* top, std::int32_t* right,
                     std::int32_t* bottom) override;
-    void present(const std::uint8_t* pixels, int pitch, int width, int height,
-                 const std::uint8_t* palette_rgb) override;
+    void present(const PresentedFrame& frame) override;
     int open_audio(AudioPull pull, void* user, int* rate) override;
     void close_audio() override;
 
@@ -95,8 +95,7 @@ private:
     BackendOptions options_;
     bool open_ = false;
     int width_ = 0, height_ = 0;
-    ShownFrame shown_;
-    bool pending_ = false;             // shown_ is newer than what the canvas holds
+    bool pending_ = false;             // the canvas is to show the platform's last frame
     bool gl_ = false;                  // WebGL draws the frames from their indices
     std::vector<std::uint32_t> rgba_;  // the frame as the canvas takes it
     std::vector<PageEvent> events_;    // what came while the program waited
@@ -175,7 +174,7 @@ int WebBackend::open_window(const char* caption, int width, int height) {
     gl_ = v17_web_open_canvas(caption ? caption : "", width, height, want_gl ? 1 : 0) == 1;
     listen(true);
     open_ = true;
-    shown_.stale = true;
+    pending_ = true;  // a new canvas shows the last frame as soon as there is one
     last_yield_ = real_ticks();
     return 1;
 }
@@ -257,27 +256,30 @@ int WebBackend::window_rect(std::int32_t* left, std::int32_t* top, std::int32_t*
     return 1;
 }
 
-// The frame is kept; it is expanded through its palette into the canvas's byte
+// A frame that changed something is only noted; the platform's last frame
+// (presentation.h) is expanded through its palette into the canvas's byte
 // order when the browser is about to have its turn. The page scales the canvas
 // to its size with the aspect kept.
-void WebBackend::present(const std::uint8_t* pixels, int pitch, int width, int height,
-                         const std::uint8_t* palette_rgb) {
-    if (open_ && shown_.take(pixels, pitch, width, height, palette_rgb)) pending_ = true;
+void WebBackend::present(const PresentedFrame& frame) {
+    if (open_ && (frame.palette_changed || frame.changed_top < frame.changed_bottom))
+        pending_ = true;
 }
 
 void WebBackend::show_pending_frame() {
     if (!pending_ || !open_) return;
     pending_ = false;
+    const PresentedFrame* shown = last_presented_frame();  // its rows packed: pitch == width
+    if (!shown) return;
     if (gl_) {
-        v17_web_put_indices(shown_.pixels.data(), shown_.width, shown_.height, shown_.palette);
+        v17_web_put_indices(shown->pixels, shown->width, shown->height, shown->palette_rgb);
         return;
     }
     std::uint32_t table[256];
-    make_expand_table_rgba(shown_.palette, table);
-    rgba_.resize(shown_.pixels.size());
-    if (expand_indices32(shown_.pixels.data(), shown_.width, shown_.width, shown_.height, table,
-                         rgba_.data(), 4 * shown_.width))
-        v17_web_put_frame(rgba_.data(), shown_.width, shown_.height);
+    make_expand_table_rgba(shown->palette_rgb, table);
+    rgba_.resize(static_cast<std::size_t>(shown->width) * static_cast<std::size_t>(shown->height));
+    if (expand_indices32(shown->pixels, shown->pitch, shown->width, shown->height, table,
+                         rgba_.data(), 4 * shown->width))
+        v17_web_put_frame(rgba_.data(), shown->width, shown->height);
 }
 
 WebBackend* audio_backend = nullptr;  // the backend whose output the page pulls

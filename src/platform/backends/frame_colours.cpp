@@ -1,9 +1,8 @@
-// Palette index expansion for presentation. The inner loop reads eight indices
-// as one 64-bit word and looks each up in the table, so the loads of the
-// source stay one per eight pixels.
-#include "platform/backends/present8.h"
+// Palette index expansion and the fit of a frame. The inner loop of the
+// expansion reads eight indices as one 64-bit word and looks each up in the
+// table, so the loads of the source stay one per eight pixels.
+#include "platform/backends/frame_colours.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -68,36 +67,4 @@ FrameRect fit_frame(int frame_w, int frame_h, int out_w, int out_h) {
         to.y = (out_h - to.h) / 2;
     }
     return to;
-}
-
-bool ShownFrame::take(const std::uint8_t* frame, int pitch, int frame_width, int frame_height,
-                      const std::uint8_t* palette_rgb) {
-    if (!frame || !palette_rgb || frame_width <= 0 || frame_height <= 0 || pitch < frame_width)
-        return false;
-    bool whole = stale || width != frame_width || height != frame_height ||
-                 std::memcmp(palette, palette_rgb, sizeof palette) != 0;
-    pixels.resize(static_cast<std::size_t>(frame_width) * static_cast<std::size_t>(frame_height));
-    // The first and the last row that differ, each found by comparing from its
-    // end; the rows between them are copied without a comparison.
-    auto row_of = [&](int y) { return frame + static_cast<std::ptrdiff_t>(y) * pitch; };
-    auto kept_row = [&](int y) {
-        return pixels.data() + static_cast<std::size_t>(y) * frame_width;
-    };
-    auto same_row = [&](int y) {
-        return std::memcmp(kept_row(y), row_of(y), static_cast<std::size_t>(frame_width)) == 0;
-    };
-    int top = 0, bottom = frame_height;
-    if (!whole) {
-        while (top < frame_height && same_row(top)) ++top;
-        while (bottom > top && same_row(bottom - 1)) --bottom;
-    }
-    for (int y = top; y < bottom; ++y)
-        std::memcpy(kept_row(y), row_of(y), static_cast<std::size_t>(frame_width));
-    changed_top = top;
-    changed_bottom = bottom;
-    std::memcpy(palette, palette_rgb, sizeof palette);
-    width = frame_width;
-    height = frame_height;
-    stale = false;
-    return changed_bottom > changed_top;
 }

@@ -1,4 +1,4 @@
-#include "platform/backends/present8.h"
+#include "platform/backends/frame_colours.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 // Expansion against a plain per-pixel loop, on widths that end inside and at
 // the edge of an eight-pixel word, with padded rows on both sides; the padding
 // of the output is never written.
-TEST(Present8, ExpansionMatchesThePlainTableLookup) {
+TEST(FrameColours, ExpansionMatchesThePlainTableLookup) {
     std::mt19937 rng(8);
     std::vector<std::uint8_t> rgb(768);
     for (auto& v : rgb) v = static_cast<std::uint8_t>(rng());
@@ -36,7 +36,7 @@ TEST(Present8, ExpansionMatchesThePlainTableLookup) {
     }
 }
 
-TEST(Present8, BadArgumentsAreRefused) {
+TEST(FrameColours, BadArgumentsAreRefused) {
     std::uint32_t table[256] = {};
     std::uint8_t in[64] = {};
     std::uint32_t out[64] = {};
@@ -48,32 +48,4 @@ TEST(Present8, BadArgumentsAreRefused) {
     EXPECT_EQ(0, expand_indices32(in, 8, 8, 1, table, out, 28));
     make_expand_table(nullptr, table);  // nothing happens
     EXPECT_EQ(0u, table[0]);
-}
-
-// A frame is drawn when it, its palette or its size changed, or when the window
-// may have lost it; the same frame again is not.
-TEST(Present8, ShownFrameTellsWhatMustBeDrawn) {
-    std::vector<std::uint8_t> frame(6 * 4, 3), rgb(768, 9);
-    ShownFrame shown;
-    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));  // rows 6 apart, 5 wide
-    EXPECT_EQ(0, shown.changed_top);
-    EXPECT_EQ(4, shown.changed_bottom);
-    EXPECT_FALSE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
-    frame[6 * 3 + 4] = 7;  // the last pixel
-    frame[6 * 1] = 2;
-    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
-    EXPECT_EQ(7, shown.pixels[5 * 3 + 4]);
-    EXPECT_EQ(1, shown.changed_top);
-    EXPECT_EQ(4, shown.changed_bottom);
-    frame[5] = 1;  // padding beyond the row's width does not count
-    EXPECT_FALSE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
-    rgb[767] = 0;
-    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 4, rgb.data()));
-    EXPECT_EQ(0, shown.changed_top);  // a new palette changes every row
-    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 3, rgb.data()));
-    shown.stale = true;
-    EXPECT_TRUE(shown.take(frame.data(), 6, 5, 3, rgb.data()));
-    EXPECT_FALSE(shown.take(nullptr, 6, 5, 3, rgb.data()));
-    EXPECT_FALSE(shown.take(frame.data(), 4, 5, 3, rgb.data()));  // pitch shorter than a row
-    EXPECT_EQ(3, shown.height);
 }
