@@ -1,7 +1,7 @@
 // Headless backend. It never opens anything, so it runs where there is no
-// display and no audio device. Audio is
-// pulled at each new pass for the virtual milliseconds since the last one, so the
-// mixer moves on exactly with the virtual clock, and can be kept as a WAV file.
+// display and no audio device. Audio is pulled at each new pass for the
+// milliseconds of the tick counter since the last one, so the mixer moves on
+// exactly with the game's time, and can be kept as a WAV file.
 // A pass may show its picture more than once (a palette change, then a flip);
 // the last picture of each kept frame is written once, from the frame the
 // platform keeps (presentation.h), when a later frame is shown or the run ends.
