@@ -1,3 +1,5 @@
+// Building the runs of a keyed picture row by row, and the mean span that
+// decides whether they are worth drawing from.
 #include "platform/system/key_runs.h"
 
 #include <algorithm>
