@@ -343,6 +343,11 @@ const tests = {
                                                 path.join(repo, 'assets/replays/complete.txt'),
                                                 '--assets', nativeAssets], { encoding: 'utf8' })));
     }
+    // The goals: the title within 3 s of opening the page on this machine's
+    // loopback, and the browser at least half as fast as the native game.
+    if (!(figures.firstFrameMs < 3000)) fail(`the first frame came ${figures.firstFrameMs} ms after the page opened`);
+    if (!(median(web) >= 0.5 * median(native)))
+      fail(`the timedemo ran at ${median(web)} fps in Chromium, under half the native ${median(native)} fps`);
     const mb = n => (n / 1048576).toFixed(1) + ' MiB';
     return `site ${mb(bytes)} (${mb(gzipped)} gzipped); first frame ${Math.round(figures.firstFrameMs)} ms ` +
            `after the page opened; timedemo ${median(web)} fps in Chromium, ` +
