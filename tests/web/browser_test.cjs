@@ -19,7 +19,7 @@ const puppeteer = require('puppeteer-core');
 const [site, nativeGame, nativeAssets, ...wanted] = process.argv.slice(2);
 if (!site || !nativeGame || !nativeAssets) {
   console.error('usage: browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS ' +
-                '[trace|input|showcase|picture|figures|examples]...');
+                '[trace|input|showcase|picture|aspect|figures|examples]...');
   process.exit(2);
 }
 const repo = path.resolve(__dirname, '..', '..');
@@ -117,6 +117,31 @@ const tests = {
     }
     await page.close();
     return `${web.length} frames equal to the native trace`;
+  },
+
+  // The picture keeps its 5:4 aspect at every size, phone to desktop, portrait
+  // and landscape: as large as the screen's box allows, centred in it.
+  async aspect(browser, base) {
+    const page = await openPage(browser, `${base}/index.html`);
+    await page.waitForFunction('window.v17.frames > 0', { timeout: 60000, polling: 20 });
+    const seen = [];
+    for (const [width, height] of [[390, 844], [844, 390], [768, 1024], [1366, 768], [1920, 1080]]) {
+      await page.setViewport({ width, height });
+      await page.waitForFunction(`window.innerWidth === ${width} && window.innerHeight === ${height}`);
+      const { c, s } = await page.evaluate(() => {
+        const box = e => { const r = e.getBoundingClientRect(); return { x: r.x, y: r.y, w: r.width, h: r.height }; };
+        return { c: box(document.getElementById('canvas')), s: box(document.getElementById('screen')) };
+      });
+      const at = `at ${width}x${height}: the picture is ${c.w}x${c.h} in a ${s.w}x${s.h} box`;
+      if (Math.abs(c.w - 1.25 * c.h) > 1) fail(`${at}, not 5:4`);
+      if (c.w > s.w + 1 || c.h > s.h + 1) fail(`${at}, larger than its box`);
+      if (Math.abs(c.w - s.w) > 1 && Math.abs(c.h - s.h) > 1) fail(`${at}, smaller than its box allows`);
+      if (Math.abs(c.x - s.x - (s.w - c.w) / 2) > 1 || Math.abs(c.y - s.y - (s.h - c.h) / 2) > 1)
+        fail(`${at}, not centred`);
+      seen.push(`${width}x${height}: ${Math.round(c.w)}x${Math.round(c.h)}`);
+    }
+    await page.close();
+    return seen.join(', ');
   },
 
   // The picture on the canvas: drawn by WebGL from the indices and the
