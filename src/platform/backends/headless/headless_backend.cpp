@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kPullFrames = 1024;  // frames pulled at a time
 
-class HeadlessBackend final : public Backend {
+class HeadlessBackend final : public NullBackend {
 public:
     explicit HeadlessBackend(const BackendOptions& outputs)
         : shots_dir_(outputs.shots_dir),
@@ -40,21 +40,12 @@ public:
                          static_cast<unsigned long long>(shots_written_), shots_dir_.c_str());
     }
 
-    int open_window(const char*, int, int) override { return 1; }
     void close_window() override { write_pending_shot(); }
 
     void pump(bool new_pass) override {
         if (new_pass) advance_audio();
     }
 
-    std::uint64_t real_microseconds() override { return 0; }
-    bool has_real_clock() const override { return false; }
-    void sleep(std::uint32_t) override {}
-    void idle() override {}
-    void set_pointer_visible(bool) override {}
-    int window_rect(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
-        return 0;
-    }
     // Marks the frame now running (the start-up's pictures count as frame 0,
     // with the first pass) for a shot when shots were asked for and its number
     // is a multiple of the step; a later picture of the same frame replaces its

@@ -1,6 +1,6 @@
 /// @file
 /// The SDL backend: a real borderless window, keyboard, relative mouse and game
-/// controllers through SDL events, the real millisecond clock.
+/// controllers through SDL events, the real clock (steady, in microseconds).
 /// @ingroup backends
 #pragma once
 
