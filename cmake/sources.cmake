@@ -6,6 +6,8 @@
 #   headless    backends/headless (the virtual-clock backend, PNG and WAV output)
 #   fluidsynth  audio_engine/fluid_synth.cpp (the synthesizer behind the sequencer)
 #   png         formats/png_file.cpp (libpng)
+# The Windows MIDI output (audio_engine/winmm_synth.cpp) is part of the core on
+# Windows only, where it stands in for FluidSynth.
 set(V17_SRC ${CMAKE_CURRENT_LIST_DIR}/../src)
 cmake_path(NORMAL_PATH V17_SRC)
 
@@ -15,6 +17,9 @@ function(v17_core_sources out)
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${V17_SRC}/platform/*.cpp ${V17_SRC}/support/*.cpp
          ${V17_SRC}/gfx/*.cpp ${V17_SRC}/raster/*.cpp ${V17_SRC}/audio/*.cpp)
     list(FILTER sources EXCLUDE REGEX "/platform/backends/(sdl|web)/")
+    if(NOT WIN32)
+        list(FILTER sources EXCLUDE REGEX "/platform/audio_engine/winmm_synth\\.cpp$")
+    endif()
     set(part_headless "/platform/backends/headless/")
     set(part_fluidsynth "/platform/audio_engine/fluid_synth\\.cpp$")
     set(part_png "/platform/formats/png_file\\.cpp$")

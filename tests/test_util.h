@@ -1,7 +1,9 @@
 // Helpers shared by the test programs: temporary files and running the game.
 #pragma once
 
+#if !defined(_WIN32)
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +55,11 @@ inline RunResult run_command(const std::string& command_line) {
     std::size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.output.append(buf, n);
     int status = pclose(pipe);
+#if defined(_WIN32)
+    r.exit_code = status;  // the program's own exit code
+#else
     r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return r;
 }
 

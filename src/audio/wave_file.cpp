@@ -21,6 +21,14 @@
 
 #include "platform/formats/file_io.h"
 
+// MinGW's printf family is the C99 one here (__USE_MINGW_ANSI_STDIO), whose
+// format checking has a name of its own.
+#if defined(__MINGW32__)
+#define V17_PRINTF __MINGW_PRINTF_FORMAT
+#else
+#define V17_PRINTF printf
+#endif
+
 namespace {
 
 constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
@@ -34,7 +42,8 @@ constexpr std::size_t kBlockFrames = 16384;
 #endif
 
 // Formats the reason into *reason (when given); false, for the caller to return.
-__attribute__((format(printf, 2, 3))) bool refuse(std::string* reason, const char* format, ...) {
+__attribute__((format(V17_PRINTF, 2, 3))) bool refuse(std::string* reason, const char* format,
+                                                      ...) {
     if (!reason) return false;
     char text[96];
     va_list args;

@@ -10,15 +10,16 @@
 
 constexpr const char* DATA_DIR_MARKER = "PALDATA2.PAL";  // the file whose presence marks the data
 
-// the folders to look in, in order: exe_path's folder/../share/vantorel17 (left
-// out when exe_path is empty), then cwd; each lexically normalised
+// the folders to look in, in order: exe_path's folder/../share/vantorel17 (on
+// Windows exe_path's folder itself; left out when exe_path is empty), then cwd;
+// each lexically normalised
 std::vector<std::string> data_dir_candidates(const std::string& exe_path, const std::string& cwd);
 // 1 when folder holds the game's data (its marker is a regular file), else 0
 int data_dir_holds_data(const std::string& folder);
 // the first of the candidates that holds the data, or "" when none does
 std::string data_dir_first_found(const std::vector<std::string>& candidates);
-// the folder to read the data from for this process (from /proc/self/exe and the
-// working directory), or "" after naming on stderr every folder looked in
+// the folder to read the data from for this process (from the executable's own
+// path and the working directory), or "" after naming on stderr every folder looked in
 std::string data_dir_for_this_program();
 // makes folder the working directory, so that the game's file names read from
 // it; each of paths that is relative is first made absolute, so that files named

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/world.h"
 #if defined(__EMSCRIPTEN__)
@@ -17,6 +18,7 @@
 #include "platform/backends/sdl/sdl_backend.h"
 #endif
 #include "platform/formats/file_io.h"
+#include "platform/system/host_paths.h"
 #include "platform/system/replay.h"
 #include "shell/data_dir.h"
 #include "shell/options.h"
@@ -99,9 +101,15 @@ int run_game(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The arguments as UTF-8, whatever the system's code page.
+    std::vector<std::string> args = utf8_arguments(argc, argv);
+    std::vector<char*> arg_pointers;
+    for (std::string& arg : args) arg_pointers.push_back(arg.data());
+    arg_pointers.push_back(nullptr);
+    int count = static_cast<int>(args.size());
 #if defined(__EMSCRIPTEN__)
-    end_web_program(run_game(argc, argv));
+    end_web_program(run_game(count, arg_pointers.data()));
 #else
-    return run_game(argc, argv);
+    return run_game(count, arg_pointers.data());
 #endif
 }

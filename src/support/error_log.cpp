@@ -22,9 +22,13 @@ void format_time_string(char* out, std::size_t size) {
     gettimeofday(&now, nullptr);
     time_t seconds = now.tv_sec;
     tm local{};
-    localtime_r(&seconds, &local);
     char text[32];
-    if (!asctime_r(&local, text)) std::strcpy(text, "??? ??? ?? ??:??:?? ????\n");
+#if defined(_WIN32)
+    bool dated = localtime_s(&local, &seconds) == 0 && asctime_s(text, sizeof text, &local) == 0;
+#else
+    bool dated = localtime_r(&seconds, &local) && asctime_r(&local, text);
+#endif
+    if (!dated) std::strcpy(text, "??? ??? ?? ??:??:?? ????\n");
     unsigned short millis = static_cast<unsigned short>(now.tv_usec / 1000);
     std::snprintf(out, size, "%.19s.%hu, %s", text, millis, text + 20);
 }

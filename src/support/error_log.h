@@ -6,6 +6,14 @@
 
 #include <cstdio>
 
+// MinGW's printf family is the C99 one here (__USE_MINGW_ANSI_STDIO), whose
+// format checking has a name of its own.
+#if defined(__MINGW32__)
+#define V17_PRINTF __MINGW_PRINTF_FORMAT
+#else
+#define V17_PRINTF printf
+#endif
+
 /// @addtogroup clock_log
 /// @{
 
@@ -20,6 +28,6 @@ int open_error_file(const char* filename, std::FILE* stream = nullptr);
 int close_error_file();
 /// formats one message (cut at 79 characters), writes and flushes it; 1, or 0 for
 /// a null format or a closed log
-int write_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int write_error(const char* format, ...) __attribute__((format(V17_PRINTF, 1, 2)));
 
 /// @}

@@ -4,7 +4,9 @@
 #include "platform/formats/file_io.h"
 
 #include <sys/stat.h>
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +19,7 @@
 #include "platform/formats/input_script.h"
 #include "platform/formats/png_file.h"
 #include "platform/formats/wav_writer.h"
+#include "platform/system/host_paths.h"
 #include "platform/system/presentation.h"
 #include "raster/bitmap.h"
 #include "shell/trace.h"
@@ -53,6 +56,10 @@ TEST(FileIo, ReadsWholeRegularFilesWithinTheLimitOnly) {
     EXPECT_EQ(10u, bytes.size()) << "a refusal leaves what was read before";
     EXPECT_EQ(0, read_file_bytes((ten + "x").c_str(), 10, &bytes, &why));
     EXPECT_EQ("no such file", why);
+#if defined(_WIN32)
+    EXPECT_EQ(0, read_file_bytes("NUL", 10, &bytes, &why));
+    EXPECT_EQ("a device, not a regular file", why);
+#else
     EXPECT_EQ(0, read_file_bytes("/dev/zero", 10, &bytes, &why));
     EXPECT_EQ("a device, not a regular file", why);
     if (geteuid() != 0) {  // the superuser reads any file
@@ -60,6 +67,23 @@ TEST(FileIo, ReadsWholeRegularFilesWithinTheLimitOnly) {
         EXPECT_EQ(0, read_file_bytes(ten.c_str(), 10, &bytes, &why));
         EXPECT_EQ("cannot be opened (" + std::string(std::strerror(EACCES)) + ")", why);
     }
+#endif
+}
+
+// Names are UTF-8 on every system: a file written under a name outside ASCII
+// is read back under it, and is where the file system's own calls find it.
+TEST(FileIo, NamesOutsideAsciiAreWrittenAndReadAsUtf8) {
+    std::string name = fresh_folder("d") + "/\xc3\xa9t\xc3\xa9-\xe5\x90\x8d.txt";
+    OutputFile out;
+    ASSERT_TRUE(out.open(name.c_str()));
+    ASSERT_TRUE(out.write("\r\n\x1a", 3));  // bytes as they are: no text mode
+    ASSERT_TRUE(out.close());
+    EXPECT_TRUE(std::filesystem::is_regular_file(path_from_utf8(name)));
+    EXPECT_EQ(name, utf8_from_path(path_from_utf8(name)));
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    ASSERT_EQ(1, read_file_bytes(name.c_str(), 10, &bytes, &why)) << why;
+    EXPECT_EQ("\r\n\x1a", std::string(bytes.begin(), bytes.end()));
 }
 
 // Each loader says why through its own error path: the error log, or the
@@ -67,17 +91,23 @@ TEST(FileIo, ReadsWholeRegularFilesWithinTheLimitOnly) {
 TEST(FileIo, EveryLoaderRefusesADirectoryAndAFifoWithoutWaiting) {
     std::string dir = fresh_folder("d");
     std::filesystem::create_directories(dir + "/folder");
+#if !defined(_WIN32)
     ASSERT_EQ(0, mkfifo((dir + "/fifo").c_str(), 0600)) << std::strerror(errno);
+#endif
     std::filesystem::path back = std::filesystem::current_path();
     std::filesystem::current_path(dir);  // short names: the log cuts long lines
     ASSERT_EQ(1, open_error_file("log.txt"));
     MidiLoader* midi = nullptr;
     ASSERT_EQ(S_OK, midi_loader_create(&midi));
     midi->set_search_directory(dir.c_str());
-    const struct {
+    struct Case {
         const char* name;
         std::string reason;
-    } kCases[] = {{"folder", "a directory, not a file"}, {"fifo", "a FIFO, not a regular file"}};
+    };
+    std::vector<Case> kCases = {{"folder", "a directory, not a file"}};
+#if !defined(_WIN32)  // Windows has no FIFO in its file system
+    kCases.push_back({"fifo", "a FIFO, not a regular file"});
+#endif
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         BitmapFile bitmap{};
@@ -110,7 +140,11 @@ TEST(FileIo, EveryLoaderRefusesADirectoryAndAFifoWithoutWaiting) {
 // what stdio kept): the trace, the recorder, the WAV and PNG writers and the
 // headless frames each say so once and count it.
 TEST(FileIo, EveryWriterSaysAndCountsAFileItCouldNotWrite) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "no /dev/full";
+#else
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+#endif
     const std::string said = "cannot write /dev/full: " + std::string(std::strerror(ENOSPC));
     std::string not_a_folder = fresh_folder("d") + "/file";
     write_file(not_a_folder, "x");

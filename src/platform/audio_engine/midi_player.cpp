@@ -9,6 +9,7 @@
 #include "platform/audio_engine/midi_player.h"
 
 #include "platform/audio_engine/general_midi_synth.h"
+#include "platform/audio_engine/recording_synth.h"
 #include "platform/formats/file_io.h"
 
 #include <sys/stat.h>
@@ -146,12 +147,25 @@ HRESULT midi_player_create(MidiPlayer** out) {
 }
 
 // Without a sound font there is nothing to hear, so no synthesizer is made and
-// only the timing of the segments goes on.
+// only the timing of the segments goes on. Windows' own synthesizer brings its
+// instruments and needs no font; there the switch that leaves out the default
+// fonts (V17_SOUNDFONT_DEFAULTS=0) turns the music off as a missing font does
+// elsewhere. V17_MIDI_RECORD=FILE puts the recording synthesizer in its place.
 void MidiPlayer::open_synth(int rate) {
+    if (const char* record = std::getenv("V17_MIDI_RECORD"); record && record[0]) {
+        synth_ = open_recording_synth(record);
+        return;
+    }
+#if defined(_WIN32)
+    const char* defaults = std::getenv("V17_SOUNDFONT_DEFAULTS");
+    if (defaults && std::strcmp(defaults, "0") == 0) return;
+    synth_ = open_general_midi_synth("", rate, kSynthGain);
+#else
     sound_font_ = find_sound_font();
     if (sound_font_.empty()) return;
     synth_ = open_general_midi_synth(sound_font_, rate, kSynthGain);
     if (!synth_) sound_font_.clear();
+#endif
 }
 
 HRESULT MidiPlayer::play_segment(MidiSegment* segment, MidiSegmentState** state) {

@@ -3,18 +3,64 @@
 // without blocking and checks the type again on the open file, in case the name
 // was replaced in between; it then reads exactly the size the file has. A
 // written file goes through stdio, whose buffer hides a failed write until a
-// flush or the close, so both are checked as every write is.
+// flush or the close, so both are checked as every write is. Names are UTF-8;
+// on Windows the wide-character calls take them, and files open in binary mode.
 #include "platform/formats/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
+#include "platform/system/host_paths.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace {
+
+// The system's calls on file names and descriptors.
+#if defined(_WIN32)
+using FileStat = struct _stat64;
+int stat_name(const char* path, FileStat* st) {
+    return _wstat64(path_from_utf8(path).c_str(), st);
+}
+int open_to_read(const char* path) {
+    return _wopen(path_from_utf8(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+int stat_open(int fd, FileStat* st) {
+    return _fstat64(fd, st);
+}
+long long read_some(int fd, std::uint8_t* to, std::size_t n) {
+    return _read(fd, to, static_cast<unsigned>(n > INT_MAX ? INT_MAX : n));
+}
+void close_file(int fd) {
+    _close(fd);
+}
+#else
+using FileStat = struct stat;
+int stat_name(const char* path, FileStat* st) {
+    return stat(path, st);
+}
+int open_to_read(const char* path) {
+    return ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+int stat_open(int fd, FileStat* st) {
+    return fstat(fd, st);
+}
+long long read_some(int fd, std::uint8_t* to, std::size_t n) {
+    return ::read(fd, to, n);
+}
+void close_file(int fd) {
+    ::close(fd);
+}
+#endif
 
 std::atomic<int> failed_outputs{0};
 
@@ -28,11 +74,13 @@ std::string open_refusal(int error_number) {
 }
 
 // Why a file of this type is not read: all but regular files are refused.
-std::string type_refusal(mode_t mode) {
+std::string type_refusal(unsigned mode) {
     if (S_ISDIR(mode)) return "a directory, not a file";
     if (S_ISFIFO(mode)) return "a FIFO, not a regular file";
     if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device, not a regular file";
+#if defined(S_ISSOCK)
     if (S_ISSOCK(mode)) return "a socket, not a regular file";
+#endif
     return "not a regular file";
 }
 
@@ -48,7 +96,7 @@ std::string read_all(int fd, std::size_t size, std::vector<std::uint8_t>* bytes)
     bytes->resize(size);
     std::size_t got = 0;
     while (got < size) {
-        ssize_t n = ::read(fd, bytes->data() + got, size - got);
+        long long n = read_some(fd, bytes->data() + got, size - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return "cannot be read (" + error_text(errno) + ")";
         if (n == 0) return "cannot be read (shorter than its size)";
@@ -67,14 +115,14 @@ int read_file_bytes(const char* path, std::size_t limit, std::vector<std::uint8_
     };
     if (!path || !path[0]) return refuse("no file name");
     if (!out) return refuse("nowhere to read to");
-    struct stat st {};
-    if (stat(path, &st) != 0) return refuse(open_refusal(errno));
+    FileStat st{};
+    if (stat_name(path, &st) != 0) return refuse(open_refusal(errno));
     if (!S_ISREG(st.st_mode)) return refuse(type_refusal(st.st_mode));
-    int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = open_to_read(path);
     if (fd < 0) return refuse(open_refusal(errno));
     std::string why;
     std::vector<std::uint8_t> bytes;
-    if (fstat(fd, &st) != 0) {
+    if (stat_open(fd, &st) != 0) {
         why = "cannot be read (" + error_text(errno) + ")";
     } else if (!S_ISREG(st.st_mode)) {
         why = type_refusal(st.st_mode);
@@ -83,7 +131,7 @@ int read_file_bytes(const char* path, std::size_t limit, std::vector<std::uint8_
     } else {
         why = read_all(fd, static_cast<std::size_t>(st.st_size), &bytes);
     }
-    ::close(fd);
+    close_file(fd);
     if (!why.empty()) return refuse(std::move(why));
     *out = std::move(bytes);
     return 1;
@@ -103,7 +151,7 @@ bool OutputFile::open(const char* path, FailureReport report) {
         fail(ENOENT);
         return false;
     }
-    file_ = std::fopen(path, "wb");
+    file_ = open_file_utf8(path, "wb");
     if (!file_) fail(errno);
     return file_ != nullptr;
 }

@@ -10,6 +10,14 @@
 #include <cstdarg>
 #include <cstdio>
 
+// MinGW's printf family is the C99 one here (__USE_MINGW_ANSI_STDIO), whose
+// format checking has a name of its own.
+#if defined(__MINGW32__)
+#define V17_PRINTF __MINGW_PRINTF_FORMAT
+#else
+#define V17_PRINTF printf
+#endif
+
 namespace {
 
 struct TempoChange {
@@ -63,7 +71,7 @@ std::string chunk_name(const std::uint8_t* id) {
     return name;
 }
 
-__attribute__((format(printf, 2, 3))) int refuse(std::string* reason, const char* format, ...) {
+__attribute__((format(V17_PRINTF, 2, 3))) int refuse(std::string* reason, const char* format, ...) {
     if (!reason) return 0;
     char text[128];
     va_list args;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "platform/system/gdi.h"
 #include "platform/system/presentation.h"
@@ -72,12 +73,15 @@ HRESULT DirectDrawPalette::get_entries(std::uint32_t, std::uint32_t start, std::
 
 // ---- surface ------------------------------------------------------------------------
 
+// Surface rows start on 32-byte boundaries, for the blit kernels' wide loads.
+constexpr std::align_val_t kSurfaceAlign{32};
+
 DirectDrawSurface::DirectDrawSurface(DirectDraw* owner, int width, int height, int bpp,
                                      std::uint32_t caps)
     : DirectDrawObject(owner), width_(width), height_(height), bpp_(bpp), caps_(caps) {
     pitch_ = (width * bytes_per_pixel() + 31) / 32 * 32;
     std::size_t bytes = static_cast<std::size_t>(pitch_) * height;
-    memory_ = static_cast<std::uint8_t*>(std::aligned_alloc(32, bytes));
+    memory_ = static_cast<std::uint8_t*>(::operator new(bytes, kSurfaceAlign, std::nothrow));
     if (memory_) std::memset(memory_, 0, bytes);
 }
 
@@ -91,7 +95,7 @@ DirectDrawSurface::~DirectDrawSurface() {
         if (clipper_) clipper_->release();
         if (back_) back_->release();
     }
-    std::free(memory_);
+    ::operator delete(memory_, kSurfaceAlign);
 }
 
 const PALETTEENTRY* DirectDrawSurface::palette_entries() const {

@@ -12,6 +12,11 @@
 // rounding.
 #include "platform/backends/sdl/gl_presenter.h"
 
+// On Windows SDL's OpenGL header brings in windows.h, whose window calls (one
+// of them FrameRect) are not wanted here.
+#if defined(_WIN32)
+#define NOUSER
+#endif
 #include <SDL.h>
 #include <SDL_opengl.h>
 

@@ -1,24 +1,33 @@
-// The pictures folder from the desktop's user-dirs file, the making of that
-// folder, and a free name in it for a screenshot.
+// The pictures folder from the desktop's user-dirs file (on Windows the
+// Pictures known folder), the making of that folder, and a free name in it for
+// a screenshot. Names are UTF-8.
 #include "platform/backends/sdl/screenshot_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "platform/formats/file_io.h"
+#include "platform/system/host_paths.h"
+
+#if defined(_WIN32)
+#include <knownfolders.h>
+#include <shlobj.h>
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::size_t kMaxDirsFileBytes = 64 << 10;  // a few lines of folder names
 
 bool exists(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0;
+    std::error_code error;
+    return fs::exists(path_from_utf8(path), error);
 }
 
 }  // namespace
@@ -49,6 +58,18 @@ std::string pictures_folder(const std::string& dirs_file, const std::string& hom
     return home + "/Pictures";
 }
 
+#if defined(_WIN32)
+std::string user_pictures_folder() {
+    PWSTR wide = nullptr;
+    std::string folder;
+    if (SHGetKnownFolderPath(FOLDERID_Pictures, KF_FLAG_CREATE, nullptr, &wide) == S_OK && wide)
+        folder = utf8_from_path(fs::path(wide));
+    CoTaskMemFree(wide);
+    if (!folder.empty()) return folder;
+    const char* profile = std::getenv("USERPROFILE");
+    return std::string(profile && profile[0] ? profile : ".") + "/Pictures";
+}
+#else
 std::string user_pictures_folder() {
     const char* home = std::getenv("HOME");
     const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -58,21 +79,23 @@ std::string user_pictures_folder() {
         "/user-dirs.dirs";
     return pictures_folder(dirs, h);
 }
+#endif
 
 int make_folder(const std::string& folder) {
     if (folder.empty()) return 0;
-    for (std::size_t i = 1; i <= folder.size(); ++i) {
-        if (i < folder.size() && folder[i] != '/') continue;
-        std::string part = folder.substr(0, i);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return 0;
-    }
-    struct stat st {};
-    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
+    std::error_code error;
+    fs::path path = path_from_utf8(folder);
+    fs::create_directories(path, error);
+    return fs::is_directory(path, error) ? 1 : 0;
 }
 
 std::string screenshot_path(const std::string& folder, std::time_t when) {
     std::tm local{};
+#if defined(_WIN32)
+    if (localtime_s(&local, &when) != 0) return "";
+#else
     if (!localtime_r(&when, &local)) return "";
+#endif
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     std::string base = folder + "/vantorel17-" + stamp;
