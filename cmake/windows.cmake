@@ -99,7 +99,7 @@ if(V17_BUILD_TESTS)
         add_executable(${name}_test ${PROJECT_SOURCE_DIR}/tests/${test}_test.cpp)
         target_link_libraries(${name}_test PRIVATE v17game GTest::gtest GTest::gtest_main)
         target_include_directories(${name}_test PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-        target_compile_definitions(${name}_test PRIVATE V17_TEST_TMP="tmp"
+        target_compile_definitions(${name}_test PRIVATE V17_TEST_TMP="${CMAKE_BINARY_DIR}/tests/tmp"
                                    V17_GAME_BINARY="$<TARGET_FILE:vantorel17>")
         v17_warnings(${name}_test)
         add_test(NAME ${name}_test COMMAND ${name}_test)

@@ -12,6 +12,7 @@
 
 #include "gfx/display.h"
 #include "platform/formats/file_io.h"
+#include "platform/system/host_paths.h"
 #include "support/error_log.h"
 
 PALETTEENTRY palette_entries[256] = {};
@@ -139,7 +140,7 @@ int load_palette_file(const char* name, PALETTEENTRY* entries) {
 
 int save_palette_file(const char* name, const PALETTEENTRY* entries) {
     if (!name || !entries) return 0;
-    std::FILE* f = std::fopen(name, "w");
+    std::FILE* f = open_file_utf8(name, "wb");  // the same bytes on every system
     if (!f) return 0;
     for (int i = 0; i < 256; ++i) {
         std::fprintf(f, "\n%d %d %d %d", entries[i].peRed, entries[i].peGreen, entries[i].peBlue,

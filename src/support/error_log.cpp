@@ -9,6 +9,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/system/host_paths.h"
+
 std::FILE* error_file = nullptr;
 
 namespace {
@@ -52,7 +54,7 @@ int open_error_file(const char* filename, std::FILE* stream) {
         error_file = stream;
     } else {
         if (!filename) return 0;
-        error_file = std::fopen(filename, "w");
+        error_file = open_file_utf8(filename, "wb");
         if (!error_file) return 0;
     }
     char timestring[64];
@@ -61,7 +63,7 @@ int open_error_file(const char* filename, std::FILE* stream) {
     if (stream) return 1;
     // Everything after the opening line is appended.
     std::fclose(error_file);
-    error_file = std::fopen(filename, "a+");
+    error_file = open_file_utf8(filename, "a+b");
     return error_file ? 1 : 0;
 }
 

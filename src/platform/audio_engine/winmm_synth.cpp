@@ -4,8 +4,9 @@
 // message over inside the mixer's render, at the frame it falls on, so the
 // music keeps the audio clock's time, to within one output buffer. Where no
 // MIDI output opens, the player is told so (null) and keeps only the timing.
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <mmsystem.h>
 
 #include <cstdint>
 #include <cstdio>

@@ -6,8 +6,9 @@
 #include <system_error>
 
 #if defined(_WIN32)
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 #endif
 
 namespace fs = std::filesystem;

@@ -14,9 +14,10 @@
 #include "platform/system/host_paths.h"
 
 #if defined(_WIN32)
+#include <windows.h>
+// after windows.h, which they need
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -98,7 +99,9 @@ std::string screenshot_path(const std::string& folder, std::time_t when) {
 #endif
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    std::string base = folder + "/vantorel17-" + stamp;
+    // joined as the system joins names ('\\' on Windows)
+    std::string base =
+        utf8_from_path(path_from_utf8(folder) / (std::string("vantorel17-") + stamp));
     if (!exists(base + ".png")) return base + ".png";
     for (int n = 2; n < 1000; ++n) {
         std::string path = base + "-" + std::to_string(n) + ".png";
