@@ -18,6 +18,7 @@
 #include "platform/backends/sdl/sdl_backend.h"
 #endif
 #include "platform/formats/file_io.h"
+#include "platform/system/host_console.h"
 #include "platform/system/host_paths.h"
 #include "platform/system/replay.h"
 #include "shell/data_dir.h"
@@ -101,6 +102,7 @@ int run_game(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    attach_parent_console();
     // The arguments as UTF-8, whatever the system's code page.
     std::vector<std::string> args = utf8_arguments(argc, argv);
     std::vector<char*> arg_pointers;
