@@ -128,6 +128,7 @@ set(SYNTH ${V17_WEB_NODE_MODULES}/js-synthesizer)
 set(V17_SITE_FILES
     ${PROJECT_SOURCE_DIR}/web/index.html ${PROJECT_SOURCE_DIR}/web/showcase.html
     ${PROJECT_SOURCE_DIR}/web/page.js ${PROJECT_SOURCE_DIR}/web/page.css
+    ${PROJECT_SOURCE_DIR}/web/touch.js
     ${PROJECT_SOURCE_DIR}/web/examples.js
     ${SYNTH}/dist/js-synthesizer.min.js ${SYNTH}/externals/libfluidsynth-2.3.0.js
     ${SYNTH}/externals/LICENSE.fluidsynth.txt)

@@ -84,9 +84,17 @@
   }
 
   var screen = document.getElementById('screen');
+  // Full screen asks for landscape too, where the browser lets a page turn it.
   function toggleFullScreen() {
-    if (document.fullscreenElement) document.exitFullscreen();
-    else if (screen.requestFullscreen) screen.requestFullscreen().catch(function () {});
+    if (document.fullscreenElement) {
+      document.exitFullscreen();
+    } else if (screen.requestFullscreen) {
+      screen.requestFullscreen().then(function () {
+        try {
+          window.screen.orientation.lock('landscape').catch(function () {});
+        } catch (e) {}
+      }, function () {});
+    }
   }
   document.getElementById('full').addEventListener('click', function () {
     toggleFullScreen();
@@ -115,7 +123,7 @@
       if (state.frames++ === 0) {
         state.firstFrameMs = performance.now();
         if (!running) {
-          say(hasAudio ? 'Playing. Sound starts with the first key press or click.'
+          say(hasAudio ? 'Playing. Sound starts with the first key press, click or touch.'
                        : 'Playing without sound: this browser has no Web Audio.');
         }
       }
@@ -150,6 +158,7 @@
     say(code === 0 ? 'The ' + noun + ' has ended. Reload the page to ' + again + '.'
                    : 'The ' + noun + ' has ended with a fault (' + code + '); what it said is below.');
     if (document.pointerLockElement) document.exitPointerLock();
+    body.classList.add('ended');
     state.done = true;
   }
 
@@ -166,6 +175,7 @@
       return;
     }
     state.started = true;
+    if (window.v17Touch) window.v17Touch(module);  // the touch controls (touch.js)
     factory(module).then(function () {
       if (running && !state.done) say(running);
     }, function (e) {

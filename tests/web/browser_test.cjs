@@ -6,7 +6,12 @@
 // showcase (runs to its end in its page), picture (WebGL's picture equals the
 // 2D canvas's), figures (load time and timedemo speed beside the native
 // game's), examples (each example of the examples page runs there, and its
-// source view shows its file). All of them without names.
+// source view shows its file), touch (the touch controls play level 1 with
+// several fingers), gesture (no sound before the first key press, click or
+// touch, sound after it), gamepad (a controller through the Gamepad API plays
+// level 1). All of them without names. A case may live in its own file,
+// tests/web/NAME_case.cjs, exporting async (browser, base, helpers) => what it
+// saw; helpers are this file's page and trace functions.
 'use strict';
 const { execFileSync } = require('child_process');
 const fs = require('fs');
@@ -19,7 +24,7 @@ const puppeteer = require('puppeteer-core');
 const [site, nativeGame, nativeAssets, ...wanted] = process.argv.slice(2);
 if (!site || !nativeGame || !nativeAssets) {
   console.error('usage: browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS ' +
-                '[trace|input|showcase|picture|aspect|figures|examples]...');
+                '[trace|input|showcase|picture|aspect|figures|examples|touch|gesture|gamepad]...');
   process.exit(2);
 }
 const repo = path.resolve(__dirname, '..', '..');
@@ -98,6 +103,26 @@ function shownSources(page) {
   return page.$$eval('pre.source', pres => pres.filter(pre => !pre.hidden && pre.offsetHeight > 0)
                                                  .map(pre => pre.textContent));
 }
+
+// What a player did in level 1, from the trace: a walk, the pointer moved
+// while charging, a launch from a long charge. Returns the level's frames.
+function checkPlay(frames) {
+  const level = frames.filter(f => f.state === 1);
+  if (!level.length) fail(`level 1 never came (states seen: ${[...new Set(frames.map(f => f.state))]})`);
+  const xs = new Set(level.filter(f => !f.airborne && !f.charging).map(f => f.x));
+  if (xs.size < 2) fail('the player did not walk');
+  const charged = level.findIndex(f => f.charging === 1);
+  if (charged < 0) fail('the button held did not charge');
+  const aims = new Set(level.slice(charged).filter(f => f.charging).map(f => `${f.mouse_x},${f.mouse_y}`));
+  if (aims.size < 2) fail('moving the pointer did not move the aim');
+  const launched = level.some((f, i) => i > 0 && level[i - 1].charging === 1 && level[i - 1].power > 10 &&
+                                        f.airborne === 1 && (f.vx !== 0 || f.vy !== 0));
+  if (!launched) fail('letting go of a long charge did not launch the player');
+  return level;
+}
+
+const helpers = { chromium, fail, openPage, untilDone, parseTrace, press, sleep, checkPlay };
+const inFile = name => (browser, base) => require(`./${name}_case.cjs`)(browser, base, helpers);
 
 const figures = {};
 
@@ -221,17 +246,7 @@ const tests = {
     const run = await untilDone(page, 10);
     if (run.exitCode !== 0) fail(`the run ended with ${run.exitCode}: ${run.stderr.join('\n')}`);
     const frames = parseTrace(run.trace || '');
-    const level = frames.filter(f => f.state === 1);
-    if (!level.length) fail(`level 1 never came (states seen: ${[...new Set(frames.map(f => f.state))]})`);
-    const xs = new Set(level.filter(f => !f.airborne && !f.charging).map(f => f.x));
-    if (xs.size < 2) fail('the player did not walk');
-    const charged = level.findIndex(f => f.charging === 1);
-    if (charged < 0) fail('the button held did not charge');
-    const aims = new Set(level.slice(charged).filter(f => f.charging).map(f => `${f.mouse_x},${f.mouse_y}`));
-    if (aims.size < 2) fail('moving the mouse did not move the aim');
-    const launched = level.some((f, i) => i > 0 && level[i - 1].charging === 1 && level[i - 1].power > 10 &&
-                                          f.airborne === 1 && (f.vx !== 0 || f.vy !== 0));
-    if (!launched) fail('letting go of a long charge did not launch the player');
+    const level = checkPlay(frames);
     // The title's music played (the browser is told to allow sound without a gesture).
     if (title.frames < 22050 || title.peak < 0.02)
       fail(`the title played ${title.frames} audio frames, peak ${title.peak}: no music`);
@@ -378,6 +393,10 @@ const tests = {
            `after the page opened; timedemo ${median(web)} fps in Chromium, ` +
            `${median(native)} fps native headless (medians of ${web.join(', ')} and ${native.join(', ')})`;
   },
+
+  touch: inFile('touch'),
+  gesture: inFile('gesture'),
+  gamepad: inFile('gamepad'),
 };
 
 async function main() {
