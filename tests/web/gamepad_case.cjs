@@ -23,7 +23,10 @@ module.exports = async (browser, base, { fail, untilDone, parseTrace, sleep, che
     await sleep(ms);
     await set('buttons', i, 0);
   };
-  await page.evaluate(() => { window.V17_PAD.plugged = true; });
+  await page.evaluate(() => {
+    window.V17_PAD.plugged = true;
+    window.dispatchEvent(new Event('gamepadconnected'));
+  });
   for (let i = 0; i < 3; ++i) {
     await hold(9, 90);  // Start
     await sleep(500);

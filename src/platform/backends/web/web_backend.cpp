@@ -46,11 +46,17 @@ constexpr int kPadValues = 2 + kPadButtons + kPadAxes;
 
 // Fills out with up to max_pads controllers in the standard layout, each as
 // its button count, its axis count, 17 button values and 4 axis values;
-// returns how many. Browsers list a controller once a button of it is pressed
-// and drop it when it is unplugged, so reading them all each pass is the
-// hot-plugging.
+// returns how many. Browsers show a page a controller once a button of it is
+// pressed (the page hears gamepadconnected then) and drop it when it is
+// unplugged, so reading them all each pass is the hot-plugging; until the
+// first controller comes, nothing is asked of the browser.
 // clang-format off
 EM_JS(int, v17_web_read_pads, (float* out, int max_pads), {
+    if (!Module.v17Pads) {
+        var seen = Module.v17Pads = { any: false };
+        addEventListener('gamepadconnected', function () { seen.any = true; });
+    }
+    if (!Module.v17Pads.any) return 0;
     var pads;
     try {
         pads = navigator.getGamepads ? navigator.getGamepads() : [];
