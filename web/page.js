@@ -122,6 +122,7 @@
       state.renderer = module.renderer;
       if (state.frames++ === 0) {
         state.firstFrameMs = performance.now();
+        body.classList.add('running');
         if (!running) {
           say(hasAudio ? 'Playing. Sound starts with the first key press, click or touch.'
                        : 'Playing without sound: this browser has no Web Audio.');

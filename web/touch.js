@@ -103,6 +103,7 @@
                       'stroke="currentColor" stroke-width="2.5" stroke-linecap="round">' +
                       '<path d="M3 9V3h6M15 3h6v6M21 15v6h-6M9 21H3v-6"/></svg>', 'Full screen');
     full.id = 'touch-full';
+    full.hidden = !document.fullscreenEnabled;  // a phone's browser may have no full screen
     var left = button('&#x25C0;', 'Walk left', 'ArrowLeft', 'walk');
     left.id = 'touch-left';
     var right = button('&#x25B6;', 'Walk right', 'ArrowRight', 'walk');

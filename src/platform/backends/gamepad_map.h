@@ -15,22 +15,30 @@
 
 /// A controller's buttons, named by where they sit on the common layout.
 enum class PadButton {
-    south,  ///< the lowest of the four face buttons
-    east,
-    west,
-    north,
-    back,  ///< the small button left of the centre (Back, Select, View)
-    start,
-    dpad_up,
-    dpad_down,
-    dpad_left,
-    dpad_right,
-    count
+    south,       ///< the lowest of the four face buttons (A on most pads)
+    east,        ///< the right face button
+    west,        ///< the left face button
+    north,       ///< the top face button
+    back,        ///< the small button left of the centre (Back, Select, View)
+    start,       ///< the small button right of the centre (Start, Menu)
+    dpad_up,     ///< the d-pad's up
+    dpad_down,   ///< the d-pad's down
+    dpad_left,   ///< the d-pad's left
+    dpad_right,  ///< the d-pad's right
+    count        ///< how many there are
 };
 
 /// A controller's axes: the sticks from -32768 to 32767 (right and down
 /// positive), the triggers from 0 (let go) to 32767 (pulled all the way).
-enum class PadAxis { left_x, left_y, right_x, right_y, trigger_left, trigger_right, count };
+enum class PadAxis {
+    left_x,         ///< the left stick, across
+    left_y,         ///< the left stick, up and down
+    right_x,        ///< the right stick, across
+    right_y,        ///< the right stick, up and down
+    trigger_left,   ///< the left trigger
+    trigger_right,  ///< the right trigger
+    count           ///< how many there are
+};
 
 /// One controller as it is held now.
 struct PadState {
