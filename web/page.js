@@ -212,8 +212,10 @@
       return new Response(stream).arrayBuffer();
     });
   }
+  // (Only on a visit that the service worker does not already serve.)
   function keepLoaded(name, response) {
-    if (!window.caches || !window.isSecureContext || !body.dataset.worker) return;
+    if (!window.caches || !window.isSecureContext || !body.dataset.worker ||
+        !navigator.serviceWorker || navigator.serviceWorker.controller) return;
     caches.open('vantorel17-loaded').then(function (cache) { return cache.put(name, response); })
         .catch(function () {});
   }
