@@ -76,7 +76,7 @@ set_property(TARGET vantorel17 APPEND PROPERTY LINK_DEPENDS ${V17_WEB_SOUNDFONT}
 v17_warnings(vantorel17)
 # The game page fetches its program, its data and the synthesizer gzipped
 # (NAME.gz, unpacked by the browser's DecompressionStream), since a plain
-# static host sends files as they are: 8 MB of pictures and samples are 1.2 MB
+# static host sends files as they are: 8.4 MB of pictures and samples are 1.1 MB
 # so. Browsers without DecompressionStream fetch the files themselves.
 add_custom_command(TARGET vantorel17 POST_BUILD
                    COMMAND ${V17_GZIP} -9nkf vantorel17.js vantorel17.wasm vantorel17.data
