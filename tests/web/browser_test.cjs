@@ -6,12 +6,13 @@
 // showcase (runs to its end in its page), picture (WebGL's picture equals the
 // 2D canvas's), figures (load time and timedemo speed beside the native
 // game's), examples (each example of the examples page runs there, and its
-// source view shows its file), touch (the touch controls play level 1 with
-// several fingers), gesture (no sound before the first key press, click or
-// touch, sound after it), gamepad (a controller through the Gamepad API plays
-// level 1). All of them without names. A case may live in its own file,
-// tests/web/NAME_case.cjs, exporting async (browser, base, helpers) => what it
-// saw; helpers are this file's page and trace functions.
+// source view shows its file), size (what the game page's first visit
+// downloads, and the time to its title at 10 Mbit/s), offline (after one visit
+// the game plays with the network gone; a new build replaces the kept files).
+// touch (the touch controls play level 1 with several fingers), gesture (no
+// sound before the first key press, click or touch, sound after it), gamepad
+// (a controller through the Gamepad API plays level 1). All of them without names. Cases in files of their own (NAME_case.cjs here)
+// take (browser, base, helpers), helpers being what this file exports.
 'use strict';
 const { execFileSync } = require('child_process');
 const fs = require('fs');
@@ -24,7 +25,7 @@ const puppeteer = require('puppeteer-core');
 const [site, nativeGame, nativeAssets, ...wanted] = process.argv.slice(2);
 if (!site || !nativeGame || !nativeAssets) {
   console.error('usage: browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS ' +
-                '[trace|input|showcase|picture|aspect|figures|examples|touch|gesture|gamepad]...');
+                '[trace|input|showcase|picture|aspect|figures|examples|size|offline|touch|gesture|gamepad]...');
   process.exit(2);
 }
 const repo = path.resolve(__dirname, '..', '..');
@@ -32,10 +33,13 @@ const chromium = process.env.V17_CHROMIUM || '/usr/bin/chromium';
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
                 '.wasm': 'application/wasm', '.data': 'application/octet-stream',
-                '.txt': 'text/plain' };
+                '.txt': 'text/plain', '.png': 'image/png',
+                '.webmanifest': 'application/manifest+json' };
 
-// A plain static server of the site, as any host would be.
-function serve(root) {
+// A plain static server of the site, as any host would be: the files as they
+// are, with their lengths. served(name, bytes), when given, hears of each
+// file sent; port, when given, is the one to listen on (0: any free one).
+function serve(root, served, port = 0) {
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
     const file = path.join(root, path.normalize(name === '/' ? '/index.html' : name));
@@ -44,10 +48,13 @@ function serve(root) {
       res.end();
       return;
     }
-    res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+    const size = fs.statSync(file).size;
+    res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+                         'Content-Length': size });
+    if (served) res.on('finish', () => served(name, size));
     fs.createReadStream(file).pipe(res);
   });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
+  return new Promise(resolve => server.listen(port, '127.0.0.1', () => resolve(server)));
 }
 
 function fail(message) {
@@ -121,12 +128,15 @@ function checkPlay(frames) {
   return level;
 }
 
-const helpers = { chromium, fail, openPage, untilDone, parseTrace, press, sleep, checkPlay };
-const inFile = name => (browser, base) => require(`./${name}_case.cjs`)(browser, base, helpers);
-
 const figures = {};
+const helpers = { chromium, site, serve, fail, openPage, untilDone, parseTrace, press, sleep, checkPlay,
+                  figures };
+module.exports = helpers;
+const caseFile = name => (browser, base) => require(`./${name}_case.cjs`)(browser, base, helpers);
 
 const tests = {
+  size: caseFile('size'),
+  offline: caseFile('offline'),
   // The complete run, unpaced, gives the native headless trace exactly.
   async trace(browser, base) {
     const page = await openPage(browser, `${base}/index.html?input=replays/complete.txt&trace=1&timedemo=1`);
@@ -394,9 +404,9 @@ const tests = {
            `${median(native)} fps native headless (medians of ${web.join(', ')} and ${native.join(', ')})`;
   },
 
-  touch: inFile('touch'),
-  gesture: inFile('gesture'),
-  gamepad: inFile('gamepad'),
+  touch: caseFile('touch'),
+  gesture: caseFile('gesture'),
+  gamepad: caseFile('gamepad'),
 };
 
 async function main() {
