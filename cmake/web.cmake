@@ -24,7 +24,7 @@ function(v17_warnings target)
 endfunction()
 
 # The SSE2 kernels compile to WebAssembly SIMD.
-add_compile_options(-msimd128 -msse2)
+add_compile_options(-msimd128 -msse2 -mbulk-memory)
 
 # CLI11 is headers only; Debian's copy is taken into the build tree, since the
 # system's include folder cannot stand beside Emscripten's own.
