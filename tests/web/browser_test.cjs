@@ -1,12 +1,20 @@
-// The browser build in a real browser: Debian's Chromium, headless, driven by
-// puppeteer-core (which never fetches a browser of its own).
-//   node tests/web/browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS [test...]
+// The browser build in real browsers: Debian's Chromium (headless) and Firefox
+// ESR (headless), driven by puppeteer-core (which never fetches a browser of
+// its own; Firefox through WebDriver BiDi), and WebKitGTK's MiniBrowser driven
+// by WebKitWebDriver through plain WebDriver (webdriver.cjs; it needs an X
+// display, which scripts/web-test gives it with xvfb-run).
+//   node tests/web/browser_test.cjs [--engine chromium|firefox|webkit] SITE NATIVE_GAME NATIVE_ASSETS [test...]
+// The engine may also come from V17_ENGINE; Chromium without either.
 // Tests: trace (the complete run's trace equals the native headless one on every
 // frame and field), input (real key, mouse and button events play level 1),
 // showcase (runs to its end in its page), picture (WebGL's picture equals the
 // 2D canvas's), figures (load time and timedemo speed beside the native
 // game's), examples (each example of the examples page runs there, and its
-// source view shows its file). All of them without names.
+// source view shows its file). Without names: all of them in Chromium, trace
+// and input in the other engines.
+// A test is async (browser, base, helpers) => what it found, and throws on a
+// failure; tests kept in files of their own (NAME_case.cjs) export one and are
+// named in the table below.
 'use strict';
 const { execFileSync } = require('child_process');
 const fs = require('fs');
@@ -15,15 +23,28 @@ const os = require('os');
 const path = require('path');
 const zlib = require('zlib');
 const puppeteer = require('puppeteer-core');
+const webdriver = require('./webdriver.cjs');
 
-const [site, nativeGame, nativeAssets, ...wanted] = process.argv.slice(2);
-if (!site || !nativeGame || !nativeAssets) {
-  console.error('usage: browser_test.cjs SITE NATIVE_GAME NATIVE_ASSETS ' +
+const ENGINES = ['chromium', 'firefox', 'webkit'];
+const argv = process.argv.slice(2);
+let engine = process.env.V17_ENGINE || 'chromium';
+for (let i = 0; i < argv.length; ++i) {
+  const at = /^--engine(?:=(.*))?$/.exec(argv[i]);
+  if (!at) continue;
+  engine = at[1] !== undefined ? at[1] : argv[i + 1];
+  argv.splice(i, at[1] !== undefined ? 1 : 2);
+  break;
+}
+const [site, nativeGame, nativeAssets, ...wanted] = argv;
+if (!site || !nativeGame || !nativeAssets || !ENGINES.includes(engine)) {
+  console.error('usage: browser_test.cjs [--engine chromium|firefox|webkit] SITE NATIVE_GAME NATIVE_ASSETS ' +
                 '[trace|input|showcase|picture|aspect|figures|examples]...');
   process.exit(2);
 }
 const repo = path.resolve(__dirname, '..', '..');
 const chromium = process.env.V17_CHROMIUM || '/usr/bin/chromium';
+const firefox = process.env.V17_FIREFOX || '/usr/bin/firefox-esr';
+const webkitDriver = process.env.V17_WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver';
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
                 '.wasm': 'application/wasm', '.data': 'application/octet-stream',
@@ -100,6 +121,10 @@ function shownSources(page) {
 }
 
 const figures = {};
+
+// What the tests in files of their own are given.
+const helpers = { engine, repo, site, fail, openPage, untilDone, nativeTrace, parseTrace, sleep, press,
+                  escapeUntilDone, figures };
 
 const tests = {
   // The complete run, unpaced, gives the native headless trace exactly.
@@ -380,24 +405,61 @@ const tests = {
   },
 };
 
-async function main() {
-  const server = await serve(path.resolve(site));
-  const base = `http://127.0.0.1:${server.address().port}`;
-  const browser = await puppeteer.launch({
+// WebKitGTK's MiniBrowser, from whichever WebKitGTK API version is installed.
+function miniBrowser() {
+  const lib = '/usr/lib/x86_64-linux-gnu';
+  const found = fs.readdirSync(lib).filter(name => /^webkit2?gtk-[0-9.]+$/.test(name)).sort().reverse()
+    .map(name => path.join(lib, name, 'MiniBrowser')).find(file => fs.existsSync(file));
+  return process.env.V17_MINIBROWSER || found || fail('no MiniBrowser of WebKitGTK is installed');
+}
+
+// The browser of the engine, each told to play sound without a gesture and to
+// keep it silent.
+function launch() {
+  if (engine === 'firefox') {
+    return puppeteer.launch({
+      browser: 'firefox',
+      executablePath: firefox,
+      headless: true,
+      // Sound allowed without a gesture, and played to Firefox's stand-in
+      // output, which runs without a sound device (as on a machine running CI).
+      extraPrefsFirefox: { 'media.autoplay.default': 0, 'media.autoplay.block-webaudio': false,
+                           'media.cubeb.force_mock_context': true },
+    });
+  }
+  if (engine === 'webkit') {
+    return webdriver.launch({
+      driver: webkitDriver,
+      capabilities: { 'webkitgtk:browserOptions': { binary: miniBrowser(),
+                                                     args: ['--automation', '--autoplay-policy=allow'] } },
+    });
+  }
+  return puppeteer.launch({
     executablePath: chromium,
     headless: true,
     args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required', '--mute-audio'],
   });
+}
+
+async function main() {
+  const server = await serve(path.resolve(site));
+  const base = `http://127.0.0.1:${server.address().port}`;
+  const browser = await launch().catch(e => {
+    server.close();
+    throw e;
+  });
+  const names = wanted.length ? wanted : engine === 'chromium' ? Object.keys(tests) : ['trace', 'input'];
   let failed = 0;
   try {
-    for (const name of wanted.length ? wanted : Object.keys(tests)) {
+    for (const name of names) {
       const started = Date.now();
       try {
-        const said = await tests[name](browser, base);
-        console.log(`web: ${name}: ok (${((Date.now() - started) / 1000).toFixed(1)} s): ${said}`);
+        if (!tests[name]) fail(`no test named ${name}`);
+        const said = await tests[name](browser, base, helpers);
+        console.log(`web: ${engine}: ${name}: ok (${((Date.now() - started) / 1000).toFixed(1)} s): ${said}`);
       } catch (e) {
         ++failed;
-        console.log(`web: ${name}: FAILED: ${e.message}`);
+        console.log(`web: ${engine}: ${name}: FAILED: ${e.message}`);
       }
     }
   } finally {
@@ -408,6 +470,6 @@ async function main() {
 }
 
 main().catch(e => {
-  console.error(e);
+  console.error(`web: ${engine}: ${e.message}`);
   process.exit(1);
 });
