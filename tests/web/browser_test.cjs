@@ -380,11 +380,12 @@ const tests = {
       figures.firstFrameMs = await page.evaluate(() => window.v17.firstFrameMs);
       await page.close();
     }
-    // Three timedemos of each, taken in turn; the medians.
+    // Five timedemos of each, taken in turn. The fastest of each is the one
+    // least held back by whatever else the machine runs, and is compared.
     const fps = line => Number((/([0-9.]+) frames per second/.exec(line) || [])[1]);
-    const median = values => values.sort((x, y) => x - y)[Math.floor(values.length / 2)];
+    const best = values => Math.max(...values);
     const web = [], native = [];
-    for (let i = 0; i < 3; ++i) {
+    for (let i = 0; i < 5; ++i) {
       const page = await openPage(browser, `${base}/index.html?input=replays/complete.txt&timedemo=1`);
       const run = await untilDone(page, 600);
       web.push(fps(run.stdout.find(line => line.startsWith('timedemo:')) || ''));
@@ -393,15 +394,16 @@ const tests = {
                                                 path.join(repo, 'assets/replays/complete.txt'),
                                                 '--assets', nativeAssets], { encoding: 'utf8' })));
     }
+    const ratio = best(web) / best(native);
     // The goals: the title within 3 s of opening the page on this machine's
-    // loopback, and the browser at least half as fast as the native game.
+    // loopback, and the browser at least 0.8 times as fast as the native game.
     if (!(figures.firstFrameMs < 3000)) fail(`the first frame came ${figures.firstFrameMs} ms after the page opened`);
-    if (!(median(web) >= 0.5 * median(native)))
-      fail(`the timedemo ran at ${median(web)} fps in Chromium, under half the native ${median(native)} fps`);
+    if (!(ratio >= 0.8))
+      fail(`the timedemo ran at ${best(web)} fps in Chromium, ${ratio.toFixed(2)} times the native ${best(native)} fps`);
     const mb = n => (n / 1048576).toFixed(1) + ' MiB';
     return `site ${mb(bytes)} (${mb(gzipped)} gzipped); first frame ${Math.round(figures.firstFrameMs)} ms ` +
-           `after the page opened; timedemo ${median(web)} fps in Chromium, ` +
-           `${median(native)} fps native headless (medians of ${web.join(', ')} and ${native.join(', ')})`;
+           `after the page opened; timedemo ${best(web)} fps in Chromium, ${best(native)} fps native ` +
+           `headless, ${ratio.toFixed(2)} times (the fastest of ${web.join(', ')} and ${native.join(', ')})`;
   },
 };
 
@@ -469,7 +471,10 @@ async function main() {
   process.exit(failed ? 1 : 0);
 }
 
-main().catch(e => {
-  console.error(`web: ${engine}: ${e.message}`);
-  process.exit(1);
-});
+module.exports = { helpers };
+if (require.main === module) {
+  main().catch(e => {
+    console.error(`web: ${engine}: ${e.message}`);
+    process.exit(1);
+  });
+}
