@@ -9,8 +9,8 @@
 
 #include "platform/system/ticks.h"
 
-#if defined(__wasm_simd128__)
-#include <wasm_simd128.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 namespace {
@@ -28,24 +28,26 @@ std::vector<std::uint8_t> kept_pixels;
 std::uint8_t kept_palette[768] = {};
 PresentedFrame kept;  // width 0: none yet
 
-// Whether the n bytes at a and at b are the same. The browser build's C
-// library compares a byte at a time, which made the search for the rows that
-// changed the largest cost of a frame there; WebAssembly's vectors take 64
-// bytes a step.
+// Whether the n bytes at a and at b are the same, 64 a step. The C libraries
+// differ here: glibc's memcmp takes vectors, the browser build's a byte at a
+// time, which made the search for the rows that changed the largest cost of a
+// frame there. The SSE2 kernel is WebAssembly's vectors in the browser build.
 bool same_bytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-#if defined(__wasm_simd128__)
+#if defined(__SSE2__)
+    auto differ = [&](std::size_t i) {
+        return _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+    };
+    auto zero = [](__m128i d) {
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(d, _mm_setzero_si128())) == 0xFFFF;
+    };
     std::size_t i = 0;
-    for (; i + 64 <= n; i += 64) {
-        v128_t d = wasm_v128_or(
-            wasm_v128_or(wasm_v128_xor(wasm_v128_load(a + i), wasm_v128_load(b + i)),
-                         wasm_v128_xor(wasm_v128_load(a + i + 16), wasm_v128_load(b + i + 16))),
-            wasm_v128_or(wasm_v128_xor(wasm_v128_load(a + i + 32), wasm_v128_load(b + i + 32)),
-                         wasm_v128_xor(wasm_v128_load(a + i + 48), wasm_v128_load(b + i + 48))));
-        if (wasm_v128_any_true(d)) return false;
-    }
-    for (; i + 16 <= n; i += 16)
-        if (wasm_v128_any_true(wasm_v128_xor(wasm_v128_load(a + i), wasm_v128_load(b + i))))
+    for (; i + 64 <= n; i += 64)
+        if (!zero(_mm_or_si128(_mm_or_si128(differ(i), differ(i + 16)),
+                               _mm_or_si128(differ(i + 32), differ(i + 48)))))
             return false;
+    for (; i + 16 <= n; i += 16)
+        if (!zero(differ(i))) return false;
     return std::memcmp(a + i, b + i, n - i) == 0;
 #else
     return std::memcmp(a, b, n) == 0;
