@@ -10,11 +10,16 @@
 //                           address then gives the program nothing
 //   data-noun="example"     what the page runs, in what it says ("game" without it)
 //   data-running="..."      the status from the program's start to its end
+//   data-scripts="a.js b.js" scripts run in order before the program starts
+//   data-packed             the program's .js, .wasm and .data and those scripts
+//                           fetched as NAME.gz and unpacked in the page
+//   data-worker="sw.js"     the service worker that keeps the site offline
 // and a <pre id="output"> shows what the program writes on stdout.
 // What the run says and how it ends is kept in window.v17 for whoever drives
 // the page (the browser tests): { started, done, exitCode, frames,
-// firstFrameMs, stdout, stderr, trace, record, audioFrames, audioPeak }, the
-// last two of what the audio output has played.
+// firstFrameMs, stdout, stderr, trace, record, audioFrames, audioPeak, worker },
+// audioFrames and audioPeak of what the audio output has played, worker
+// 'registered' or 'failed' once the service worker's registration is settled.
 (function () {
   'use strict';
   var body = document.body;
@@ -84,9 +89,17 @@
   }
 
   var screen = document.getElementById('screen');
+  // Full screen asks for landscape too, where the browser lets a page turn it.
   function toggleFullScreen() {
-    if (document.fullscreenElement) document.exitFullscreen();
-    else if (screen.requestFullscreen) screen.requestFullscreen().catch(function () {});
+    if (document.fullscreenElement) {
+      document.exitFullscreen();
+    } else if (screen.requestFullscreen) {
+      screen.requestFullscreen().then(function () {
+        try {
+          window.screen.orientation.lock('landscape').catch(function () {});
+        } catch (e) {}
+      }, function () {});
+    }
   }
   document.getElementById('full').addEventListener('click', function () {
     toggleFullScreen();
@@ -114,8 +127,10 @@
       state.renderer = module.renderer;
       if (state.frames++ === 0) {
         state.firstFrameMs = performance.now();
+        body.classList.add('running');
+        registerWorker();
         if (!running) {
-          say(hasAudio ? 'Playing. Sound starts with the first key press or click.'
+          say(hasAudio ? 'Playing. Sound starts with the first key press, click or touch.'
                        : 'Playing without sound: this browser has no Web Audio.');
         }
       }
@@ -150,6 +165,7 @@
     say(code === 0 ? 'The ' + noun + ' has ended. Reload the page to ' + again + '.'
                    : 'The ' + noun + ' has ended with a fault (' + code + '); what it said is below.');
     if (document.pointerLockElement) document.exitPointerLock();
+    body.classList.add('ended');
     state.done = true;
   }
 
@@ -166,6 +182,7 @@
       return;
     }
     state.started = true;
+    if (window.v17Touch) window.v17Touch(module);  // the touch controls (touch.js)
     factory(module).then(function () {
       if (running && !state.done) say(running);
     }, function (e) {
@@ -174,23 +191,91 @@
     });
   }
 
-  var script = document.createElement('script');
-  script.src = body.dataset.program;
-  script.onerror = function () {
-    show('The program ' + body.dataset.program + ' could not be loaded from the site.');
-    finish(-1);
-  };
-  script.onload = function () {
+  // Loading. A page may name, on its body, scripts to run before the program
+  // (data-scripts, in order: the music's synthesizer), and with data-packed
+  // have the program, its .wasm and .data and those scripts fetched as
+  // NAME.gz and unpacked here, which a plain static host does not do for it.
+  var program = body.dataset.program;
+  var scripts = (body.dataset.scripts || '').split(' ').filter(Boolean);
+  var packed = body.dataset.packed !== undefined && typeof DecompressionStream === 'function';
+
+  // Runs the script at src: a promise of its end.
+  function run(src) {
+    return new Promise(function (resolve, reject) {
+      var script = document.createElement('script');
+      script.src = src;
+      script.onload = resolve;
+      script.onerror = function () { reject(new Error(src + ' could not be loaded')); };
+      document.body.append(script);
+    });
+  }
+  // The bytes of NAME.gz, unpacked (taken as they are when the host has
+  // already unpacked them); the download is kept for the service worker.
+  function fetchPacked(name) {
+    return fetch(name + '.gz').then(function (response) {
+      if (!response.ok) throw new Error(name + '.gz could not be loaded (' + response.status + ')');
+      keepLoaded(name + '.gz', response.clone());
+      return response.arrayBuffer();
+    }).then(function (bytes) {
+      var head = new Uint8Array(bytes, 0, Math.min(2, bytes.byteLength));
+      if (head[0] !== 0x1f || head[1] !== 0x8b) return bytes;
+      var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+      return new Response(stream).arrayBuffer();
+    });
+  }
+  // (Only on a visit that the service worker does not already serve.)
+  function keepLoaded(name, response) {
+    if (!window.caches || !window.isSecureContext || !body.dataset.worker ||
+        !navigator.serviceWorker || navigator.serviceWorker.controller) return;
+    caches.open('vantorel17-loaded').then(function (cache) { return cache.put(name, response); })
+        .catch(function () {});
+  }
+  function runBytes(bytes) {
+    var url = URL.createObjectURL(new Blob([bytes], { type: 'text/javascript' }));
+    return run(url).finally(function () { URL.revokeObjectURL(url); });
+  }
+  // The service worker (data-worker) that keeps the site for offline play,
+  // registered once the program shows its first frame, from https or
+  // localhost only; the page plays on without it.
+  function registerWorker() {
+    var worker = body.dataset.worker;
+    if (!worker || !window.isSecureContext || !navigator.serviceWorker) return;
+    navigator.serviceWorker.register(worker).then(function () {
+      state.worker = 'registered';
+    }, function (e) {
+      state.worker = 'failed';
+      console.warn('The page cannot be kept for offline play: ' + e);
+    });
+  }
+
+  function load() {
+    var fetched = {};
+    var wasm = program.replace(/\.js$/, '.wasm'), data = program.replace(/\.js$/, '.data');
+    if (packed) [program, wasm, data].concat(scripts).forEach(function (name) {
+      fetched[name] = fetchPacked(name);
+      fetched[name].catch(function () {});  // each failure is met where it is used
+    });
+    var runScript = function (name) { return packed ? fetched[name].then(runBytes) : run(name); };
     // The music's synthesizer first, when the page has it; the game plays on
     // without music when it is not there.
-    if (typeof JSSynth !== 'undefined' && JSSynth.waitForReady) {
-      JSSynth.waitForReady().then(start, function () {
-        show('The music synthesizer could not start; playing without music.');
-        start();
-      });
-    } else {
+    var synth = scripts.reduce(function (before, name) {
+      return before.then(function () { return runScript(name); });
+    }, Promise.resolve()).then(function () {
+      if (typeof JSSynth !== 'undefined' && JSSynth.waitForReady) return JSSynth.waitForReady();
+    }).catch(function () {
+      show('The music synthesizer could not start; playing without music.');
+    });
+    var files = packed ? Promise.all([fetched[wasm], fetched[data]]) : Promise.resolve([]);
+    Promise.all([runScript(program), files, synth]).then(function (got) {
+      if (packed) {
+        module.wasmBinary = got[1][0];
+        module.getPreloadedPackage = function (name) { return name === data ? got[1][1] : null; };
+      }
       start();
-    }
-  };
-  document.body.append(script);
+    }, function (e) {
+      show('The program ' + program + ' could not be loaded from the site: ' + e.message);
+      finish(-1);
+    });
+  }
+  load();
 })();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "platform/system/backend.h"
 #include "platform/system/presentation.h"
@@ -597,6 +598,28 @@ TEST_F(Presentation, TheBackendIsHandedWhatChangedOnce) {
     EXPECT_EQ(3, FrameCatcher::presents);
     EXPECT_FALSE(FrameCatcher::palette_changed);
     EXPECT_EQ(FrameCatcher::top, FrameCatcher::bottom);
+}
+
+// A single byte changed is found wherever it is in its row: in a block of 64,
+// of 16, or in the few bytes after them (a row of 100).
+TEST_F(Presentation, AByteChangedAnywhereInARowIsFound) {
+    std::uint8_t rgb[768] = {};
+    std::vector<std::uint8_t> pixels(100 * 3, 7);
+    present_frame(pixels.data(), 100, 100, 3, rgb);
+    for (int x : {0, 63, 64, 79, 80, 95, 96, 99}) {
+        pixels[100 + x] = 8;
+        present_frame(pixels.data(), 100, 100, 3, rgb);
+        EXPECT_EQ(1, FrameCatcher::top) << x;
+        EXPECT_EQ(2, FrameCatcher::bottom) << x;
+        pixels[100 + x] = 7;
+        present_frame(pixels.data(), 100, 100, 3, rgb);
+        EXPECT_EQ(1, FrameCatcher::bottom - FrameCatcher::top) << x << " changed back";
+    }
+    present_frame(pixels.data(), 100, 100, 3, rgb);
+    EXPECT_EQ(FrameCatcher::top, FrameCatcher::bottom);
+    rgb[767] = 1;  // the last palette byte
+    present_frame(pixels.data(), 100, 100, 3, rgb);
+    EXPECT_TRUE(FrameCatcher::palette_changed);
 }
 
 TEST_F(Presentation, OnePrimaryAtATimeAndVerticalBlankOnTheRefresh) {

@@ -89,26 +89,6 @@ protected:
 
 }  // namespace
 
-TEST(GamepadCurve, DeadZoneThenFineAimThenASweep) {
-    double vx = 0, vy = 0;
-    pointer_velocity(6000, -3000, &vx, &vy);
-    EXPECT_EQ(0.0, vx);
-    EXPECT_EQ(0.0, vy);
-    pointer_velocity(12000, 0, &vx, &vy);
-    double slow = vx;
-    pointer_velocity(32767, 0, &vx, &vy);
-    double fast = vx;
-    EXPECT_GT(slow, 0.0);
-    EXPECT_LT(slow * 30, 1.0);    // under a pixel per frame just past the dead zone
-    EXPECT_GT(fast * 500, 1280);  // across the screen in half a second at full tilt
-    pointer_velocity(0, -32768, &vx, &vy);
-    EXPECT_NEAR(-fast, vy, 1e-9);
-    EXPECT_EQ(0.0, vx);
-    EXPECT_EQ(0, stick_direction(12000));
-    EXPECT_EQ(1, stick_direction(20000));
-    EXPECT_EQ(-1, stick_direction(-32768));
-}
-
 TEST_F(Gamepad, StartTurnsTheTitlePagesIntoLevelOne) {
     ASSERT_EQ(STATE_TITLE, game_state);
     run_frames(2);

@@ -7,7 +7,8 @@
 
 #include "canvas.h"
 
-constexpr int ICON_SIZES[] = {16, 32, 48, 64, 128, 256};  // the hicolor sizes written
+// the hicolor sizes written; 192 and 512 are also the web page's install icons
+constexpr int ICON_SIZES[] = {16, 32, 48, 64, 128, 192, 256, 512};
 
 // the icon, size x size and fully opaque; an empty canvas for a size below 16
 Canvas icon_picture(int size);

@@ -71,10 +71,17 @@ struct BlitPlan {
 // Largest scaled copy a surface keeps, in bytes (a 256 x 256 8-bit picture).
 constexpr std::int64_t kMaxScaledCopy = 256 * 256;
 
-// Scratch of the blits, kept between calls so that a blit allocates nothing.
-thread_local std::vector<RECT> parts_scratch;
-thread_local RECT one_part;
-thread_local std::vector<int> blit_columns;
+// Scratch of the blits, kept between calls so that a blit allocates nothing:
+// one for each thread, where there are threads (the browser build has one, and
+// WebAssembly's thread-local storage would need its atomics).
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+#define PER_THREAD
+#else
+#define PER_THREAD thread_local
+#endif
+PER_THREAD std::vector<RECT> parts_scratch;
+PER_THREAD RECT one_part;
+PER_THREAD std::vector<int> blit_columns;
 
 constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
 

@@ -9,6 +9,10 @@
 
 #include "platform/system/ticks.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr std::uint32_t kRefreshMs = 16;  // a 60 Hz display refreshes every 16.7 ms
@@ -23,6 +27,32 @@ bool whole_next = true;             // the next frame counts as changed whole
 std::vector<std::uint8_t> kept_pixels;
 std::uint8_t kept_palette[768] = {};
 PresentedFrame kept;  // width 0: none yet
+
+// Whether the n bytes at a and at b are the same, 64 a step. The C libraries
+// differ here: glibc's memcmp takes vectors, the browser build's a byte at a
+// time, which made the search for the rows that changed the largest cost of a
+// frame there. The SSE2 kernel is WebAssembly's vectors in the browser build.
+bool same_bytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+#if defined(__SSE2__)
+    auto differ = [&](std::size_t i) {
+        return _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+    };
+    auto zero = [](__m128i d) {
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(d, _mm_setzero_si128())) == 0xFFFF;
+    };
+    std::size_t i = 0;
+    for (; i + 64 <= n; i += 64)
+        if (!zero(_mm_or_si128(_mm_or_si128(differ(i), differ(i + 16)),
+                               _mm_or_si128(differ(i + 32), differ(i + 48)))))
+            return false;
+    for (; i + 16 <= n; i += 16)
+        if (!zero(differ(i))) return false;
+    return std::memcmp(a + i, b + i, n - i) == 0;
+#else
+    return std::memcmp(a, b, n) == 0;
+#endif
+}
 
 bool present_due() {
     Backend* b = backend();
@@ -118,7 +148,7 @@ void present_frame(const std::uint8_t* pixels, int pitch, int width, int height,
     auto row = [&](int y) { return pixels + static_cast<std::ptrdiff_t>(y) * pitch; };
     auto kept_row = [&](int y) { return kept_pixels.data() + static_cast<std::size_t>(y) * width; };
     auto same_row = [&](int y) {
-        return std::memcmp(kept_row(y), row(y), static_cast<std::size_t>(width)) == 0;
+        return same_bytes(kept_row(y), row(y), static_cast<std::size_t>(width));
     };
     bool whole = whole_next || kept.width != width || kept.height != height;
     int top = 0, bottom = height;
@@ -127,7 +157,7 @@ void present_frame(const std::uint8_t* pixels, int pitch, int width, int height,
         while (bottom > top && same_row(bottom - 1)) --bottom;
     }
     bool palette_changed =
-        whole_next || kept.width == 0 || std::memcmp(kept_palette, palette_rgb, 768) != 0;
+        whole_next || kept.width == 0 || !same_bytes(kept_palette, palette_rgb, 768);
     whole_next = false;
     b->present(
         PresentedFrame{pixels, pitch, width, height, palette_rgb, top, bottom, palette_changed});

@@ -1,16 +1,23 @@
 // The web backend. Page events reach the program only while it waits, and are
 // queued then; pump() feeds them in at the next removing peek, never in the
-// middle of a frame, as the SDL backend does. The JavaScript half of what is
-// here is web_platform.js.
+// middle of a frame, as the SDL backend does, and reads the game controllers
+// (the Gamepad API) through the controller table there. The page's touch
+// controls come in by the same queue: their keys as keyboard events, the
+// finger on the picture by v17_web_pointer_button and v17_web_pointer_motion.
+// The JavaScript half of what is here is web_platform.js.
 #include "platform/backends/web/web_backend.h"
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "platform/backends/frame_colours.h"
+#include "platform/backends/gamepad_map.h"
 #include "platform/backends/key_codes.h"
 #include "platform/system/input_feed.h"
 #include "platform/system/presentation.h"
@@ -32,7 +39,49 @@ namespace {
 
 constexpr int kYieldEveryMs = 50;  // a run whose waits never sleep lets the page in this often
 constexpr int kTimerSlackMs = 4;   // browsers may hold back a timer by this much
-constexpr int kFirstFunctionKey = 0x70;  // F1
+constexpr int kFirstFunctionKey = 0x70;        // F1
+constexpr int kMaxPads = 4;                    // controllers read at once
+constexpr int kPadButtons = 17, kPadAxes = 4;  // the standard layout's
+constexpr int kPadValues = 2 + kPadButtons + kPadAxes;
+
+// Fills out with up to max_pads controllers in the standard layout, each as
+// its button count, its axis count, 17 button values and 4 axis values;
+// returns how many. Browsers show a page a controller once a button of it is
+// pressed (the page hears gamepadconnected then) and drop it when it is
+// unplugged, so reading them all each pass is the hot-plugging; until the
+// first controller comes, nothing is asked of the browser.
+// clang-format off
+EM_JS(int, v17_web_read_pads, (float* out, int max_pads), {
+    if (!Module.v17Pads) {
+        var seen = Module.v17Pads = { any: false };
+        addEventListener('gamepadconnected', function () { seen.any = true; });
+    }
+    if (!Module.v17Pads.any) return 0;
+    var pads;
+    try {
+        pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    } catch (e) {
+        return 0;
+    }
+    var n = 0;
+    for (var i = 0; i < pads.length && n < max_pads; ++i) {
+        var p = pads[i];
+        if (!p || p.connected === false || p.mapping !== 'standard') continue;
+        var at = (out >> 2) + n * 23, buttons = Math.min(p.buttons.length, 17);
+        var axes = Math.min(p.axes.length, 4);
+        HEAPF32[at] = buttons;
+        HEAPF32[at + 1] = axes;
+        for (var b = 0; b < buttons; ++b) {
+            var button = p.buttons[b];
+            HEAPF32[at + 2 + b] = +button.value || (button.pressed ? 1 : 0);
+        }
+        for (var a = 0; a < axes; ++a) HEAPF32[at + 19 + a] = +p.axes[a];
+        ++n;
+    }
+    return n;
+});
+// clang-format on
+static_assert(kPadValues == 23);
 
 // Gives the browser its turn and comes back as soon as it has had it: a message
 // to ourselves, which no browser delays as it does short timers.
@@ -76,6 +125,11 @@ public:
     int open_audio(AudioPull pull, void* user, int* rate) override;
     void close_audio() override;
 
+    // the page's own input (its touch controls) joins the events' queue
+    void queue_page_event(PageEvent e) {
+        if (open_) queue(e);
+    }
+
     // the page's audio output asks for frames stereo frames
     void pull_audio(float* out, int frames) {
         if (pull_) pull_(out, frames, pull_user_);
@@ -91,6 +145,10 @@ private:
     void sleep_ms(int ms);
     void yield_now();
     void show_pending_frame();
+    void read_pads();
+    void set_key(int vk, bool down);
+    void set_button(int button, bool down);
+    void release_everything();
 
     BackendOptions options_;
     bool open_ = false;
@@ -100,11 +158,18 @@ private:
     std::vector<std::uint32_t> rgba_;  // the frame as the canvas takes it
     std::vector<PageEvent> events_;    // what came while the program waited
     std::uint32_t last_yield_ = 0;
+    bool keyboard_[256] = {};  // keys held on the keyboard (and the touch controls)
+    bool pad_keys_[256] = {};  // keys held on the controllers
+    bool mouse_buttons_[4] = {};
+    bool pad_fire_ = false;  // the controllers hold the left button
+    PadCarry pad_carry_;
+    std::uint32_t pad_tick_ = 0;  // the real tick of the controllers' previous read
     AudioPull pull_ = nullptr;
     void* pull_user_ = nullptr;
 };
 
 const char* const kCanvas = "#canvas";
+WebBackend* input_backend = nullptr;  // the backend whose window is open, for the page's input
 
 EM_BOOL WebBackend::on_key(int type, const EmscriptenKeyboardEvent* e, void* self) {
     auto* b = static_cast<WebBackend*>(self);
@@ -174,6 +239,8 @@ int WebBackend::open_window(const char* caption, int width, int height) {
     gl_ = v17_web_open_canvas(caption ? caption : "", width, height, want_gl ? 1 : 0) == 1;
     listen(true);
     open_ = true;
+    pad_tick_ = real_ticks();
+    input_backend = this;
     pending_ = true;  // a new canvas shows the last frame as soon as there is one
     last_yield_ = real_ticks();
     return 1;
@@ -186,6 +253,7 @@ void WebBackend::close_window() {
     emscripten_exit_pointerlock();
     v17_web_set_cursor_visible(1);
     events_.clear();
+    if (input_backend == this) input_backend = nullptr;
     open_ = false;
 }
 
@@ -193,17 +261,16 @@ void WebBackend::pump(bool) {
     for (const PageEvent& e : events_) {
         switch (e.kind) {
             case PageEvent::KEY:
-                feed_key(e.code, e.down);
+                set_key(e.code, e.down);
                 break;
             case PageEvent::BUTTON:
-                feed_mouse_button(e.code, e.down);
+                set_button(e.code, e.down);
                 break;
             case PageEvent::MOTION:
                 feed_mouse_motion(e.dx, e.dy);
                 break;
             case PageEvent::RELEASE_ALL:
-                feed_release_all_keys();
-                for (int button = 0; button < 4; ++button) feed_mouse_button(button, false);
+                release_everything();
                 break;
             case PageEvent::CLOSE:
                 feed_close_request();
@@ -211,6 +278,62 @@ void WebBackend::pump(bool) {
         }
     }
     events_.clear();
+    read_pads();
+}
+
+// A key is down while the keyboard or a controller holds it, the left button
+// while the mouse (or a finger on the picture) or a controller does.
+void WebBackend::set_key(int vk, bool down) {
+    if (vk < 0 || vk > 255) return;
+    keyboard_[vk] = down;
+    feed_key(vk, keyboard_[vk] || pad_keys_[vk]);
+}
+
+void WebBackend::set_button(int button, bool down) {
+    if (button < 0 || button > 3) return;
+    mouse_buttons_[button] = down;
+    feed_mouse_button(button, down || (button == 0 && pad_fire_));
+}
+
+void WebBackend::release_everything() {
+    feed_release_all_keys();
+    for (int button = 0; button < 4; ++button) feed_mouse_button(button, false);
+    std::fill(std::begin(keyboard_), std::end(keyboard_), false);
+    std::fill(std::begin(pad_keys_), std::end(pad_keys_), false);
+    std::fill(std::begin(mouse_buttons_), std::end(mouse_buttons_), false);
+    pad_fire_ = false;
+}
+
+// Feeds what the controllers hold where it changed, and the right stick's
+// motion over the real time since the previous read.
+void WebBackend::read_pads() {
+    float values[kMaxPads * kPadValues];
+    int count = v17_web_read_pads(values, kMaxPads);
+    std::uint32_t now = real_ticks();
+    std::uint32_t elapsed = now - pad_tick_;
+    pad_tick_ = now;
+    PadReading r;
+    for (int i = 0; i < count; ++i) {
+        const float* pad = values + i * kPadValues;
+        pad_read(pad_state_from_standard(pad + 2, static_cast<int>(pad[0]), pad + 2 + kPadButtons,
+                                         static_cast<int>(pad[1])),
+                 &r);
+    }
+    std::int32_t dx = 0, dy = 0;
+    pad_motion(r, elapsed, &pad_carry_, &dx, &dy);
+    const std::pair<int, bool> keys[] = {{VK_LEFT, r.left},    {VK_RIGHT, r.right},
+                                         {VK_UP, r.up},        {VK_DOWN, r.down},
+                                         {VK_RETURN, r.enter}, {VK_ESCAPE, r.escape}};
+    for (auto [vk, down] : keys) {
+        if (pad_keys_[vk] == down) continue;
+        pad_keys_[vk] = down;
+        feed_key(vk, keyboard_[vk] || down);
+    }
+    if (pad_fire_ != r.fire) {
+        pad_fire_ = r.fire;
+        feed_mouse_button(0, mouse_buttons_[0] || pad_fire_);
+    }
+    if (dx != 0 || dy != 0) feed_mouse_motion(dx, dy);
 }
 
 // The browser shows the canvas only in its own turns, so a frame goes onto it
@@ -311,6 +434,18 @@ void WebBackend::close_audio() {
 // Called by the page's audio output for the next frames stereo frames.
 extern "C" EMSCRIPTEN_KEEPALIVE void v17_web_audio_pull(float* out, int frames) {
     if (audio_backend && out && frames > 0) audio_backend->pull_audio(out, frames);
+}
+
+// The page's finger on the picture, as the mouse's left button and its motion
+// in the picture's pixels.
+extern "C" EMSCRIPTEN_KEEPALIVE void v17_web_pointer_button(int button, int down) {
+    if (input_backend && !device_input_ignored())
+        input_backend->queue_page_event({PageEvent::BUTTON, button, down != 0, 0, 0});
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void v17_web_pointer_motion(int dx, int dy) {
+    if (input_backend && !device_input_ignored() && (dx || dy))
+        input_backend->queue_page_event({PageEvent::MOTION, 0, false, dx, dy});
 }
 
 std::unique_ptr<Backend> make_web_backend(const BackendOptions& options) {

@@ -13,7 +13,7 @@ mergeInto(LibraryManager.library, {
     gl: null,       // the WebGL context, where it draws
     audio: null,
     synths: [null],
-    gestureEvents: ['keydown', 'mousedown', 'pointerdown', 'touchstart'],
+    gestureEvents: ['keydown', 'mousedown', 'pointerdown', 'pointerup', 'touchstart', 'touchend'],
   },
 
   // Opens the canvas at the game's size (the page scales it). With want_gl, the
@@ -156,7 +156,8 @@ mergeInto(LibraryManager.library, {
   },
 
   // Web Audio output pulling the mixer: a script processor while the context
-  // runs. Browsers start a context only after a key press or a click, so until
+  // runs. Browsers start a context only after a key press, a click or a touch
+  // (which counts when the finger lifts: touchend, pointerup), so until
   // then a timer pulls what an output would have played and drops it, so that
   // sound and music keep the same time as with an output. Returns the rate.
   v17_web_audio_open__deps: ['$V17', 'malloc'],
