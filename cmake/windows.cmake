@@ -90,7 +90,7 @@ if(V17_BUILD_TESTS)
     set(V17_WINDOWS_TESTS
         platform/ddraw platform/file_io platform/frame_colours platform/input_script
         platform/key_codes platform/midi_file platform/midi_sequencer platform/png_file
-        platform/recording_synth platform/ticks platform/win32
+        platform/midi_schedule platform/recording_synth platform/ticks platform/win32
         raster/bitmap raster/lines raster/polygons raster/spans raster/transitions
         raster/triangles
         gfx/bob gfx/display gfx/palette gfx/text)
