@@ -9,9 +9,9 @@
 // MinGW's printf family is the C99 one here (__USE_MINGW_ANSI_STDIO), whose
 // format checking has a name of its own.
 #if defined(__MINGW32__)
-#define V17_PRINTF __MINGW_PRINTF_FORMAT
+#define V17_PRINTF __MINGW_PRINTF_FORMAT  ///< the printf family write_error's format is checked as
 #else
-#define V17_PRINTF printf
+#define V17_PRINTF printf  ///< the printf family write_error's format is checked as
 #endif
 
 /// @addtogroup clock_log
