@@ -1,5 +1,5 @@
-# The browser build: the core library without SDL, FluidSynth, libpng or
-# libsoxr, the web backend, the game, the showcase and the other examples,
+# The browser build: the core library without SDL, FluidSynth or libpng, with
+# libsoxr built for Emscripten (scripts/cross-deps web), the web backend, the game, the showcase and the other examples,
 # written as a static site into V17_WEB_SITE: index.html, showcase.html and
 # examples.html, each program's .js and .wasm, the game's data package (its
 # assets, the replays and the sound font), the examples' data package, the
@@ -10,9 +10,10 @@
 set(V17_WEB_SITE ${CMAKE_BINARY_DIR}/site CACHE PATH "where the static site is written")
 set(V17_WEB_ASSETS "" CACHE PATH "the game's generated assets: a native build's assets folder")
 set(V17_WEB_NODE_MODULES "" CACHE PATH "node_modules holding js-synthesizer (npm ci of web/)")
+set(V17_WEB_SOXR "" CACHE PATH "libsoxr built for Emscripten (scripts/cross-deps web)")
 set(V17_WEB_SOUNDFONT ${V17_WEB_ASSETS}/../soundfont/game.sf2 CACHE FILEPATH
     "the General MIDI sound font packed with the game: the native build's cut to its tunes")
-foreach(needed V17_WEB_ASSETS V17_WEB_NODE_MODULES)
+foreach(needed V17_WEB_ASSETS V17_WEB_NODE_MODULES V17_WEB_SOXR)
     if(NOT IS_DIRECTORY "${${needed}}")
         message(FATAL_ERROR "${needed} must name a folder (scripts/web sets it)")
     endif()
@@ -46,6 +47,14 @@ v17_core_sources(V17_LIB_SOURCES WITHOUT headless fluidsynth png)
 v17_backend_sources(V17_WEB_SOURCES web)
 add_library(v17 STATIC ${V17_LIB_SOURCES} ${V17_WEB_SOURCES})
 target_include_directories(v17 PUBLIC ${SRC})
+# libsoxr resamples the sounds loaded at other rates, as natively. Its folder
+# is outside Emscripten's system root, which the toolchain's searches keep to;
+# it is named as it is.
+if(NOT EXISTS ${V17_WEB_SOXR}/lib/libsoxr.a OR NOT EXISTS ${V17_WEB_SOXR}/include/soxr.h)
+    message(FATAL_ERROR "no libsoxr in ${V17_WEB_SOXR} (scripts/cross-deps web builds it)")
+endif()
+target_include_directories(v17 SYSTEM PRIVATE ${V17_WEB_SOXR}/include)
+target_link_libraries(v17 PRIVATE ${V17_WEB_SOXR}/lib/libsoxr.a)
 v17_warnings(v17)
 
 v17_game_sources(V17_GAME_SOURCES)
@@ -130,6 +139,15 @@ target_link_options(first_steps PRIVATE ${V17_WEB_LINK} -sEXPORT_NAME=createFirs
 target_link_options(sound_and_music PRIVATE ${V17_WEB_LINK} -sEXPORT_NAME=createSoundAndMusic
                     -sFORCE_FILESYSTEM "SHELL:--pre-js ${V17_EXAMPLES_LOADER}")
 
+# The browser tests' loader of a sound, which writes its converted samples to
+# stdout (as its native build does); beside the site, not on it.
+add_executable(wave_dump ${PROJECT_SOURCE_DIR}/tests/web/wave_dump.cpp)
+target_link_libraries(wave_dump PRIVATE v17)
+target_link_options(wave_dump PRIVATE -sMODULARIZE -sEXPORT_NAME=createWaveDump -sENVIRONMENT=web
+                    -sALLOW_MEMORY_GROWTH -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=FS)
+set_target_properties(wave_dump PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+v17_warnings(wave_dump)
+
 set(V17_WEB_PROGRAMS vantorel17 v17_showcase first_steps sound_and_music)
 set_target_properties(${V17_WEB_PROGRAMS} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${V17_WEB_SITE})
 foreach(program ${V17_WEB_PROGRAMS})
@@ -174,6 +192,12 @@ foreach(script libfluidsynth-2.3.0.js js-synthesizer.min.js)
                        DEPENDS ${V17_WEB_SITE}/${script})
     list(APPEND V17_SITE_COPIES ${V17_WEB_SITE}/${script}.gz)
 endforeach()
+# libsoxr's licence (LGPL), from its Debian copyright file.
+add_custom_command(OUTPUT ${V17_WEB_SITE}/LICENSE.libsoxr.txt
+                   COMMAND ${CMAKE_COMMAND} -E copy ${V17_WEB_SOXR}/licences/libsoxr.txt
+                           ${V17_WEB_SITE}/LICENSE.libsoxr.txt
+                   DEPENDS ${V17_WEB_SOXR}/licences/libsoxr.txt)
+list(APPEND V17_SITE_COPIES ${V17_WEB_SITE}/LICENSE.libsoxr.txt)
 set(V17_FONT_COPYRIGHT /usr/share/doc/timgm6mb-soundfont/copyright)
 if(EXISTS ${V17_FONT_COPYRIGHT})
     add_custom_command(OUTPUT ${V17_WEB_SITE}/LICENSE.soundfont.txt

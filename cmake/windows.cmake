@@ -35,7 +35,6 @@ add_library(v17 STATIC ${V17_LIB_SOURCES})
 target_include_directories(v17 PUBLIC ${SRC})
 # winmm: the MIDI output; shell32 and ole32: the pictures folder
 target_link_libraries(v17 PRIVATE PNG::PNG v17_soxr PUBLIC winmm shell32 ole32)
-target_compile_definitions(v17 PRIVATE V17_HAVE_SOXR=1)
 v17_warnings(v17)
 
 v17_backend_sources(V17_SDL_SOURCES sdl)

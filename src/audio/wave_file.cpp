@@ -10,9 +10,7 @@
 // buffer's samples. A file at 11025 Hz is not resampled at all.
 #include "audio/wave_file.h"
 
-#if V17_HAVE_SOXR
 #include <soxr.h>
-#endif
 
 #include <algorithm>
 #include <cstdarg>
@@ -36,10 +34,8 @@ constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // 1 Hz would expand 11025 times into tens of megabytes of converted samples.
 constexpr std::uint32_t kMinRate = 1000;
 constexpr std::uint32_t kMaxRate = 1000000;
-#if V17_HAVE_SOXR
 // Frames decoded and handed to the resampler at a time.
 constexpr std::size_t kBlockFrames = 16384;
-#endif
 
 // Formats the reason into *reason (when given); false, for the caller to return.
 __attribute__((format(V17_PRINTF, 2, 3))) bool refuse(std::string* reason, const char* format,
@@ -216,7 +212,6 @@ std::uint8_t to_unsigned8(int v) {
     return static_cast<std::uint8_t>(std::clamp((v >> 8) + 128, 0, 255));
 }
 
-#if V17_HAVE_SOXR
 // A resampled value, in 16-bit units, truncated toward zero and limited.
 int resampled_value(float v) {
     return static_cast<int>(std::clamp(v, -32768.0f, 32767.0f));
@@ -262,13 +257,6 @@ bool resample(const Chunk& data, const Format& f, std::size_t frames, std::size_
     out->resize(count, 128);  // a last fraction of a sample the resampler kept is silence
     return true;
 }
-#else
-// A build without the resampler (the browser's) takes files at 11025 Hz only.
-bool resample(const Chunk&, const Format& f, std::size_t, std::size_t, std::vector<std::uint8_t>*,
-              std::string* reason) {
-    return refuse(reason, "%d Hz: this build reads sounds at 11025 Hz only", f.rate);
-}
-#endif
 
 bool convert(const Chunk& data, const Format& f, std::vector<std::uint8_t>* out,
              std::string* reason) {

@@ -13,6 +13,7 @@
 // source view shows its file), size (what the game page's first visit
 // downloads, and the time to its title at 10 Mbit/s), offline (after one visit
 // the game plays with the network gone; a new build replaces the kept files),
+// resample (a 44.1 kHz WAV loads to the native load's samples),
 // touch (the touch controls play level 1 with several fingers), gesture (no
 // sound before the first key press, click or touch, sound after it), gamepad
 // (a controller through the Gamepad API plays level 1). Without names: all of
@@ -43,7 +44,7 @@ for (let i = 0; i < argv.length; ++i) {
 const [site, nativeGame, nativeAssets, ...wanted] = argv;
 if (!site || !nativeGame || !nativeAssets || !ENGINES.includes(engine)) {
   console.error('usage: browser_test.cjs [--engine chromium|firefox|webkit] SITE NATIVE_GAME NATIVE_ASSETS ' +
-                '[trace|input|showcase|picture|aspect|figures|examples|size|offline|touch|gesture|gamepad]...');
+                '[trace|input|showcase|picture|aspect|figures|examples|size|offline|resample|touch|gesture|gamepad]...');
   process.exit(2);
 }
 const repo = path.resolve(__dirname, '..', '..');
@@ -158,6 +159,7 @@ const caseFile = name => (browser, base) => require(`./${name}_case.cjs`)(browse
 const tests = {
   size: caseFile('size'),
   offline: caseFile('offline'),
+  resample: caseFile('resample'),
   // The complete run, unpaced, gives the native headless trace exactly.
   async trace(browser, base) {
     const page = await openPage(browser, `${base}/index.html?input=replays/complete.txt&trace=1&timedemo=1`);
