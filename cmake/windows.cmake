@@ -2,8 +2,8 @@
 # core library with the headless backend, libpng and libsoxr, the Windows MIDI
 # output behind the synthesizer seam in place of FluidSynth, the SDL backend,
 # the game, the showcase and the other examples, and the unit tests that need
-# no window. The libraries are scripts/cross-deps' static builds; every
-# program is one executable with no DLL beside it. The assets and the icons are
+# no window. The libraries are scripts/cross-deps' builds, static but for
+# libsoxr (LGPL), whose DLL is copied beside the programs. The assets and the icons are
 # a native build's (the asset generator runs natively): V17_WINDOWS_ASSETS and
 # V17_WINDOWS_ICONS, which scripts/windows sets.
 set(V17_WINDOWS_ASSETS "" CACHE PATH "the game's generated assets: a native build's assets folder")
@@ -24,6 +24,11 @@ find_library(V17_SOXR_LIBRARY soxr REQUIRED)
 add_library(v17_soxr INTERFACE)
 target_include_directories(v17_soxr INTERFACE ${V17_SOXR_INCLUDE})
 target_link_libraries(v17_soxr INTERFACE ${V17_SOXR_LIBRARY})
+find_file(V17_SOXR_DLL libsoxr.dll PATH_SUFFIXES bin REQUIRED)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/libsoxr.dll
+                   COMMAND ${CMAKE_COMMAND} -E copy ${V17_SOXR_DLL} ${CMAKE_BINARY_DIR}/libsoxr.dll
+                   DEPENDS ${V17_SOXR_DLL} VERBATIM)
+add_custom_target(soxr_dll ALL DEPENDS ${CMAKE_BINARY_DIR}/libsoxr.dll)
 find_path(V17_CLI11_INCLUDE CLI/CLI.hpp REQUIRED)
 add_library(cli11_headers INTERFACE)
 target_include_directories(cli11_headers SYSTEM INTERFACE ${V17_CLI11_INCLUDE})
