@@ -54,7 +54,7 @@ function command(port, method, path, body) {
   });
 }
 
-// The key values of the keys the tests press (the specification's table);
+// The key values of the keys the tests press (WebDriver's table of key codes);
 // any other key is its one character.
 const KEYS = {
   Enter: '\uE007', Escape: '\uE00C', Shift: '\uE008', Space: ' ', Backspace: '\uE003', Tab: '\uE004',
