@@ -31,12 +31,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <iterator>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
+#include "platform/backends/held_input.h"
 #include "platform/backends/key_codes.h"
 #include "platform/formats/png_file.h"
 #include "platform/system/input_feed.h"
@@ -75,11 +74,7 @@ public:
 
 private:
     void handle(const SDL_Event& e);
-    void set_key(int vk, bool down);
-    void set_button(int button, bool down);
-    void feed_union(int vk);
     void read_pads();
-    void release_everything();
     void toggle_full_screen();
     void cover_the_screen();
     void save_screenshot();
@@ -107,11 +102,8 @@ private:
     std::atomic<bool> null_running_{false};
     bool said_silent_ = false;
 
-    bool keyboard_[256] = {};  // keys held on the keyboard
-    bool pad_keys_[256] = {};  // keys held on the controllers
-    bool mouse_buttons_[4] = {};
-    bool pad_fire_ = false;  // the controllers hold the left button
-    bool focused_ = true;    // the controllers count only while focused
+    HeldInput held_;       // the keyboard's, the mouse's and the controllers'
+    bool focused_ = true;  // the controllers count only while focused
     Gamepads pads_;
     std::uint32_t pad_tick_ = 0;  // tick of the controllers' previous read
     bool pad_read_ = false;       // pad_tick_ holds a read
@@ -362,7 +354,7 @@ void SdlBackend::handle(const SDL_Event& e) {
             if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) show_black();
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
                 focused_ = false;
-                release_everything();
+                held_.release_all();
                 SDL_SetRelativeMouseMode(SDL_FALSE);
             }
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
@@ -388,7 +380,7 @@ void SdlBackend::handle(const SDL_Event& e) {
                 if (down && !e.key.repeat) save_screenshot();
                 break;  // so does the screenshot key
             }
-            set_key(vk_from_usb_usage(e.key.keysym.scancode), down);
+            held_.set_key(vk_from_usb_usage(e.key.keysym.scancode), down);
             break;
         }
         case SDL_MOUSEMOTION:
@@ -400,7 +392,7 @@ void SdlBackend::handle(const SDL_Event& e) {
                          : e.button.button == SDL_BUTTON_RIGHT  ? 1
                          : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                                 : 3;
-            set_button(button, e.type == SDL_MOUSEBUTTONDOWN);
+            held_.set_button(button, e.type == SDL_MOUSEBUTTONDOWN);
             break;
         }
         default:
@@ -415,21 +407,6 @@ void SdlBackend::pump(bool) {
     read_pads();
 }
 
-void SdlBackend::feed_union(int vk) {
-    feed_key(vk, keyboard_[vk] || pad_keys_[vk]);
-}
-
-void SdlBackend::set_key(int vk, bool down) {
-    if (vk < 0 || vk > 255) return;
-    keyboard_[vk] = down;
-    feed_union(vk);
-}
-
-void SdlBackend::set_button(int button, bool down) {
-    mouse_buttons_[button] = down;
-    feed_mouse_button(button, down || (button == 0 && pad_fire_));
-}
-
 // Feeds what the controllers hold now where it changed, and the right stick's
 // motion over the ticks since the previous read, so that the pointer's speed
 // does not depend on how often events are pumped.
@@ -441,28 +418,8 @@ void SdlBackend::read_pads() {
     PadReading r;
     std::int32_t dx = 0, dy = 0;
     if (focused_) gamepad_read(pads_, elapsed, &r, &dx, &dy);
-    const std::pair<int, bool> keys[] = {{VK_LEFT, r.left},    {VK_RIGHT, r.right},
-                                         {VK_UP, r.up},        {VK_DOWN, r.down},
-                                         {VK_RETURN, r.enter}, {VK_ESCAPE, r.escape}};
-    for (auto [vk, down] : keys) {
-        if (pad_keys_[vk] == down) continue;
-        pad_keys_[vk] = down;
-        feed_union(vk);
-    }
-    if (pad_fire_ != r.fire) {
-        pad_fire_ = r.fire;
-        feed_mouse_button(0, mouse_buttons_[0] || pad_fire_);
-    }
+    held_.set_pad(r);
     if (dx != 0 || dy != 0) feed_mouse_motion(dx, dy);
-}
-
-void SdlBackend::release_everything() {
-    feed_release_all_keys();
-    for (int b = 0; b < 4; ++b) feed_mouse_button(b, false);
-    std::fill(std::begin(keyboard_), std::end(keyboard_), false);
-    std::fill(std::begin(pad_keys_), std::end(pad_keys_), false);
-    std::fill(std::begin(mouse_buttons_), std::end(mouse_buttons_), false);
-    pad_fire_ = false;
 }
 
 void SdlBackend::set_pointer_visible(bool visible) {

@@ -10,14 +10,12 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <iterator>
-#include <utility>
 #include <vector>
 
 #include "platform/backends/frame_colours.h"
 #include "platform/backends/gamepad_map.h"
+#include "platform/backends/held_input.h"
 #include "platform/backends/key_codes.h"
 #include "platform/system/input_feed.h"
 #include "platform/system/presentation.h"
@@ -146,9 +144,6 @@ private:
     void yield_now();
     void show_pending_frame();
     void read_pads();
-    void set_key(int vk, bool down);
-    void set_button(int button, bool down);
-    void release_everything();
 
     BackendOptions options_;
     bool open_ = false;
@@ -158,10 +153,7 @@ private:
     std::vector<std::uint32_t> rgba_;  // the frame as the canvas takes it
     std::vector<PageEvent> events_;    // what came while the program waited
     std::uint32_t last_yield_ = 0;
-    bool keyboard_[256] = {};  // keys held on the keyboard (and the touch controls)
-    bool pad_keys_[256] = {};  // keys held on the controllers
-    bool mouse_buttons_[4] = {};
-    bool pad_fire_ = false;  // the controllers hold the left button
+    HeldInput held_;  // the keyboard's (and touch controls'), the mouse's, the controllers'
     PadCarry pad_carry_;
     std::uint32_t pad_tick_ = 0;  // the real tick of the controllers' previous read
     AudioPull pull_ = nullptr;
@@ -261,16 +253,16 @@ void WebBackend::pump(bool) {
     for (const PageEvent& e : events_) {
         switch (e.kind) {
             case PageEvent::KEY:
-                set_key(e.code, e.down);
+                held_.set_key(e.code, e.down);
                 break;
             case PageEvent::BUTTON:
-                set_button(e.code, e.down);
+                held_.set_button(e.code, e.down);
                 break;
             case PageEvent::MOTION:
                 feed_mouse_motion(e.dx, e.dy);
                 break;
             case PageEvent::RELEASE_ALL:
-                release_everything();
+                held_.release_all();
                 break;
             case PageEvent::CLOSE:
                 feed_close_request();
@@ -279,29 +271,6 @@ void WebBackend::pump(bool) {
     }
     events_.clear();
     read_pads();
-}
-
-// A key is down while the keyboard or a controller holds it, the left button
-// while the mouse (or a finger on the picture) or a controller does.
-void WebBackend::set_key(int vk, bool down) {
-    if (vk < 0 || vk > 255) return;
-    keyboard_[vk] = down;
-    feed_key(vk, keyboard_[vk] || pad_keys_[vk]);
-}
-
-void WebBackend::set_button(int button, bool down) {
-    if (button < 0 || button > 3) return;
-    mouse_buttons_[button] = down;
-    feed_mouse_button(button, down || (button == 0 && pad_fire_));
-}
-
-void WebBackend::release_everything() {
-    feed_release_all_keys();
-    for (int button = 0; button < 4; ++button) feed_mouse_button(button, false);
-    std::fill(std::begin(keyboard_), std::end(keyboard_), false);
-    std::fill(std::begin(pad_keys_), std::end(pad_keys_), false);
-    std::fill(std::begin(mouse_buttons_), std::end(mouse_buttons_), false);
-    pad_fire_ = false;
 }
 
 // Feeds what the controllers hold where it changed, and the right stick's
@@ -321,18 +290,7 @@ void WebBackend::read_pads() {
     }
     std::int32_t dx = 0, dy = 0;
     pad_motion(r, elapsed, &pad_carry_, &dx, &dy);
-    const std::pair<int, bool> keys[] = {{VK_LEFT, r.left},    {VK_RIGHT, r.right},
-                                         {VK_UP, r.up},        {VK_DOWN, r.down},
-                                         {VK_RETURN, r.enter}, {VK_ESCAPE, r.escape}};
-    for (auto [vk, down] : keys) {
-        if (pad_keys_[vk] == down) continue;
-        pad_keys_[vk] = down;
-        feed_key(vk, keyboard_[vk] || down);
-    }
-    if (pad_fire_ != r.fire) {
-        pad_fire_ = r.fire;
-        feed_mouse_button(0, mouse_buttons_[0] || pad_fire_);
-    }
+    held_.set_pad(r);
     if (dx != 0 || dy != 0) feed_mouse_motion(dx, dy);
 }
 
